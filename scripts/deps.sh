@@ -1,0 +1,35 @@
+# Sourced by scripts/run and scripts/test: installs the Debian packages that
+# the build, the program and its tests need, and only those that are missing.
+
+VISTAREL_BUILD_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  libgtest-dev libgmock-dev
+  libmediainfo0v5 libxlsxwriter-dev
+  fonts-liberation2
+)
+# What only the tests and benchmarks use: the media library's own command line,
+# ffmpeg-free archive readers, a virtual display and a non-UTF-8 locale.
+VISTAREL_TEST_PACKAGES=(
+  mediainfo unzip xvfb xauth locales
+)
+
+vistarel_install_packages() {
+  local wanted=("$@") missing=() pkg
+  for pkg in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || {
+      echo "vistarel: these Debian packages are missing and sudo is not available: ${missing[*]}" >&2
+      return 1
+    }
+    sudo=(sudo)
+  fi
+  echo "vistarel: installing ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,76 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Addresses.h"
+#include "app/Form1.h"
+#include "platform/DesktopLauncher.h"
+#include "platform/QtClipboard.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SystemClock.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+void CentreOnScreen(QWidget& window) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return;
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  window.move(frame.topLeft());
+}
+
+}  // namespace
+
+int RunApplication(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fputs(
+        "vistarel: no display to show the window on; start it on a virtual one with: "
+        "xvfb-run -a vistarel\n",
+        stderr);
+    return 1;
+  }
+
+  QApplication application(argc, argv);
+  QApplication::setOrganizationName(u"Quorvane"_s);
+  QApplication::setApplicationName(QString::fromUtf16(kProductName));
+
+  QtDialogs dialogs;
+  QtSettingsStore settings;
+  SystemClock clock;
+  SystemRandom random;
+  DesktopLauncher launcher;
+  QtClipboard clipboard;
+
+  Platform platform;
+  platform.programFolder = QCoreApplication::applicationDirPath();
+  platform.dialogs = &dialogs;
+  platform.settings = &settings;
+  platform.clock = &clock;
+  platform.random = &random;
+  platform.launcher = &launcher;
+  platform.clipboard = &clipboard;
+
+  Form1 window(platform);
+  CentreOnScreen(window);
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace vistarel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include "platform/EventPump.h"
+
+namespace vistarel {
+
+// The yield of the main window's long handlers. It also carries the mark that
+// the window is closing: every yield after the mark stops its handler at once.
+class QtEventPump final : public IEventPump {
+ public:
+  QtEventPump();
+
+  void Yield() override;
+  void YieldSoon() override;
+
+  void MarkClosing() { closing_ = true; }
+  bool IsClosing() const { return closing_; }
+  // How long YieldSoon lets pass between two passes; 0 makes it yield every time.
+  void SetInterval(int milliseconds) { intervalMs_ = milliseconds; }
+
+ private:
+  QElapsedTimer sinceLastPass_;
+  int intervalMs_ = 15;
+  bool closing_ = false;
+};
+
+}  // namespace vistarel

@@ -1,0 +1,15 @@
+// "Clear List" under the result table: removes every row, keeps every column.
+#include "app/Form1.h"
+#include "app/HandlerGuard.h"
+#include "extract/ResultTableModel.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+void Form1::PushButton6_Click() {
+  HandlerGuard guard(*platform_.dialogs, u"PushButton6_Click"_s);
+  guard.Run([&] { guard.Step(100, [&] { resultTable_->RemoveAllRows(); }); });
+}
+
+}  // namespace vistarel

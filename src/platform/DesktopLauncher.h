@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Launcher.h"
+
+namespace vistarel {
+
+class DesktopLauncher final : public ILauncher {
+ public:
+  bool OpenUrl(const QUrl& url) override;
+  bool StartDetached(const QString& program, const QStringList& arguments) override;
+};
+
+}  // namespace vistarel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+namespace vistarel {
+
+// A failure of a step, carrying the description the failing component gave and,
+// where the platform has one, its error number (53 file not found, 70 permission
+// denied, ...). Handlers catch it and show it in the error report.
+class Failure : public std::exception {
+ public:
+  explicit Failure(QString description, int number = 0)
+      : description_(std::move(description)), number_(number) {}
+
+  const QString& description() const noexcept { return description_; }
+  int number() const noexcept { return number_; }
+  const char* what() const noexcept override { return "vistarel::Failure"; }
+
+ private:
+  QString description_;
+  int number_;
+};
+
+// Error numbers that callers test for.
+namespace failure_number {
+inline constexpr int kBadFileNameOrNumber = 52;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kDeviceIo = 57;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathFileAccess = 75;
+inline constexpr int kPathNotFound = 76;
+}  // namespace failure_number
+
+// Thrown by a yield when the window was closed in the middle of a long handler:
+// the handler stops at once, without its closing steps. Deliberately not a
+// std::exception, so that no step guard mistakes it for a failure to report.
+struct HandlerAbort {};
+
+}  // namespace vistarel

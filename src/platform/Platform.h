@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace vistarel {
+
+class IClipboard;
+class IClock;
+class IDialogs;
+class ILauncher;
+class IRandom;
+class ISettingsStore;
+
+// The platform layers the program reaches, made in main (or by a test) and
+// handed to the main window. None is owned here.
+struct Platform {
+  // The folder that holds the program's executable; files beside the program
+  // (the hand pointer, the skin, the Splash and Samples folders) are found here.
+  QString programFolder;
+
+  IDialogs* dialogs = nullptr;
+  ISettingsStore* settings = nullptr;
+  IClock* clock = nullptr;
+  IRandom* random = nullptr;
+  ILauncher* launcher = nullptr;
+  IClipboard* clipboard = nullptr;
+};
+
+}  // namespace vistarel

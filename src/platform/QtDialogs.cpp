@@ -1,0 +1,76 @@
+#include "platform/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QWidget* Owner() { return QApplication::activeWindow(); }
+
+QString NameFilters(const QList<FileFilter>& filters) {
+  QStringList parts;
+  for (const FileFilter& filter : filters) parts << QtNameFilter(filter);
+  return parts.join(u";;"_s);
+}
+
+}  // namespace
+
+QString QtNameFilter(const FileFilter& filter) {
+  // Qt reads the patterns from the last parentheses of an entry; when the
+  // description already shows them exactly, it can stand as it is.
+  const QString shown = u'(' + filter.patterns.join(u';') + u')';
+  if (filter.description.endsWith(shown)) {
+    QString entry = filter.description;
+    entry.chop(shown.size());
+    return entry + u'(' + filter.patterns.join(u' ') + u')';
+  }
+  return filter.description + u" ("_s + filter.patterns.join(u' ') + u')';
+}
+
+BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
+                                BoxButtons buttons) {
+  QMessageBox box(icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title,
+                  text,
+                  buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                               : QMessageBox::Ok,
+                  Owner());
+  box.setTextFormat(Qt::PlainText);
+  const int answer = box.exec();
+  if (buttons == BoxButtons::Ok) return BoxAnswer::Ok;
+  return answer == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+}
+
+QString QtDialogs::InputBox(const QString& prompt, const QString& title,
+                            const QString& defaultAnswer) {
+  bool ok = false;
+  const QString answer =
+      QInputDialog::getText(Owner(), title, prompt, QLineEdit::Normal, defaultAnswer, &ok);
+  return ok ? answer : QString();
+}
+
+QStringList QtDialogs::OpenFileNames(const QString& title, const QList<FileFilter>& filters) {
+  return QFileDialog::getOpenFileNames(Owner(), title, QString(), NameFilters(filters));
+}
+
+QString QtDialogs::SaveFileName(const QString& title, const QList<FileFilter>& filters) {
+  QFileDialog dialog(Owner(), title, QString(), NameFilters(filters));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+QString QtDialogs::ExistingDirectory(const QString& caption) {
+  QString folder = QFileDialog::getExistingDirectory(Owner(), caption);
+  while (folder.size() > 1 && folder.endsWith(u'/')) folder.chop(1);
+  return folder;
+}
+
+}  // namespace vistarel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+namespace vistarel {
+
+// The real boxes and dialogs, owned by the active window of the moment.
+class QtDialogs final : public IDialogs {
+ public:
+  BoxAnswer MessageBox(const QString& text, const QString& title, BoxIcon icon,
+                       BoxButtons buttons) override;
+  QString InputBox(const QString& prompt, const QString& title,
+                   const QString& defaultAnswer) override;
+  QStringList OpenFileNames(const QString& title, const QList<FileFilter>& filters) override;
+  QString SaveFileName(const QString& title, const QList<FileFilter>& filters) override;
+  QString ExistingDirectory(const QString& caption) override;
+};
+
+// "Video Files (*.avi;*.mp4)" with its patterns, in the name-filter form of Qt's
+// file dialog. Exposed for tests.
+QString QtNameFilter(const FileFilter& filter);
+
+}  // namespace vistarel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace vistarel::test {
+
+// A folder tree built in a temporary folder at run time.
+class TempTree {
+ public:
+  TempTree();
+
+  const QString& root() const { return root_; }
+  // The absolute path of a path relative to the root.
+  QString Path(const QString& relative) const;
+  // Creates a file (and its folders) holding `content`; returns its path.
+  QString File(const QString& relative, const QByteArray& content = {}) const;
+  // Creates a folder (and its parents); returns its path.
+  QString Folder(const QString& relative) const;
+  bool isValid() const { return dir_.isValid(); }
+
+ private:
+  QTemporaryDir dir_;
+  QString root_;
+};
+
+// The folder of the committed test data.
+QString TestDataPath(const QString& relative);
+
+}  // namespace vistarel::test

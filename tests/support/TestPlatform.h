@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "platform/Platform.h"
+#include "support/Fakes.h"
+#include "support/ScriptedDialogs.h"
+
+namespace vistarel {
+class Form1;
+}
+
+namespace vistarel::test {
+
+// Everything a Form1 needs, answered by fakes, with an empty temporary program
+// folder. Tests change the fakes, then build the window with MakeForm().
+struct TestPlatform {
+  TestPlatform();
+  ~TestPlatform();
+
+  Platform platform() const;
+  // The real main window on these fakes; start-up has run.
+  std::unique_ptr<Form1> MakeForm() const;
+
+  QTemporaryDir programDir;
+  mutable ScriptedDialogs dialogs;
+  mutable MemorySettings settings;
+  mutable FakeClock clock;
+  mutable FakeRandom random;
+  mutable FakeLauncher launcher;
+  mutable FakeClipboard clipboard;
+};
+
+}  // namespace vistarel::test
