@@ -10,15 +10,22 @@ namespace vistarel {
 namespace {
 QClipboard& Board() {
   QClipboard* board = QGuiApplication::clipboard();
-  if (board == nullptr) throw Failure(QStringLiteral("The clipboard cannot be opened."));
+  if (board == nullptr)
+    throw Failure(QStringLiteral("The clipboard cannot be opened."));
   return *board;
 }
 }  // namespace
 
-void QtClipboard::Clear() { Board().clear(); }
+void QtClipboard::Clear() {
+  Board().clear();
+}
 
-void QtClipboard::SetText(const QString& text) { Board().setText(text); }
+void QtClipboard::SetText(const QString& text) {
+  Board().setText(text);
+}
 
-QString QtClipboard::Text() { return Board().text(); }
+QString QtClipboard::Text() {
+  return Board().text();
+}
 
 }  // namespace vistarel

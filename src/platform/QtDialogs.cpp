@@ -11,7 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QWidget* Owner() { return QApplication::activeWindow(); }
+QWidget* Owner() {
+  return QApplication::activeWindow();
+}
 
 QString NameFilters(const QList<FileFilter>& filters) {
   QStringList parts;
@@ -35,14 +37,13 @@ QString QtNameFilter(const FileFilter& filter) {
 
 BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
                                 BoxButtons buttons) {
-  QMessageBox box(icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                  text,
-                  buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                               : QMessageBox::Ok,
-                  Owner());
+  QMessageBox box(
+      icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+      buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
   box.setTextFormat(Qt::PlainText);
   const int answer = box.exec();
-  if (buttons == BoxButtons::Ok) return BoxAnswer::Ok;
+  if (buttons == BoxButtons::Ok)
+    return BoxAnswer::Ok;
   return answer == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
 }
 
@@ -63,7 +64,8 @@ QString QtDialogs::SaveFileName(const QString& title, const QList<FileFilter>& f
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
   return dialog.selectedFiles().constFirst();
 }
 

@@ -7,8 +7,8 @@ const QString kGroup = QStringLiteral("Vistarel");
 }
 
 QtSettingsStore::QtSettingsStore()
-    : settings_(std::make_unique<QSettings>(QStringLiteral("Quorvane"),
-                                            QStringLiteral("Quorvane"))) {}
+    : settings_(
+          std::make_unique<QSettings>(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"))) {}
 
 QtSettingsStore::QtSettingsStore(const QString& fileName)
     : settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}

@@ -32,7 +32,8 @@ class FakeRandom final : public IRandom {
  public:
   void Seed(double seed) override { seeds.push_back(seed); }
   double Next() override {
-    if (numbers.empty()) return 0.5;
+    if (numbers.empty())
+      return 0.5;
     const double next = numbers.front();
     numbers.pop_front();
     return next;

@@ -8,7 +8,8 @@ namespace {
 
 template <class T>
 T Next(std::deque<T>& answers, T fallback) {
-  if (answers.empty()) return fallback;
+  if (answers.empty())
+    return fallback;
   T answer = std::move(answers.front());
   answers.pop_front();
   return answer;
@@ -19,7 +20,8 @@ T Next(std::deque<T>& answers, T fallback) {
 BoxAnswer ScriptedDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
                                       BoxButtons buttons) {
   boxes.push_back({text, title, icon, buttons});
-  if (onBox) onBox(boxes.back());
+  if (onBox)
+    onBox(boxes.back());
   const BoxAnswer fallback = buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
   return Next(boxAnswers, fallback);
 }
@@ -48,7 +50,8 @@ QString ScriptedDialogs::ExistingDirectory(const QString& caption) {
 std::vector<ShownBox> ScriptedDialogs::ErrorReports() const {
   std::vector<ShownBox> reports;
   for (const ShownBox& box : boxes) {
-    if (box.title == u"Application Error"_s) reports.push_back(box);
+    if (box.title == u"Application Error"_s)
+      reports.push_back(box);
   }
   return reports;
 }
@@ -56,7 +59,8 @@ std::vector<ShownBox> ScriptedDialogs::ErrorReports() const {
 std::vector<ShownBox> ScriptedDialogs::Messages() const {
   std::vector<ShownBox> messages;
   for (const ShownBox& box : boxes) {
-    if (box.title != u"Application Error"_s) messages.push_back(box);
+    if (box.title != u"Application Error"_s)
+      messages.push_back(box);
   }
   return messages;
 }

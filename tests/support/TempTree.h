@@ -10,6 +10,11 @@ namespace vistarel::test {
 class TempTree {
  public:
   TempTree();
+  // Removes the tree by its bytes, also names that are not valid UTF-8 and
+  // folders a test made unreadable.
+  ~TempTree();
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
 
   const QString& root() const { return root_; }
   // The absolute path of a path relative to the root.
