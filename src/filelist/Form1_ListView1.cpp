@@ -16,20 +16,27 @@ namespace {
 // Removes the current entry, unless a long operation runs (the hourglass) or
 // there is no current entry.
 void RemoveCurrentEntry(const Form1& window) {
-  if (window.MousePointer() == mouse_pointer::kBusy) return;
+  if (window.MousePointer() == mouse_pointer::kBusy)
+    return;
   InputListModel& list = window.InputList();
-  if (list.Count() < 1) return;
+  if (list.Count() < 1)
+    return;
   const QModelIndex current = window.ListView1()->currentIndex();
-  if (!current.isValid()) return;
+  if (!current.isValid())
+    return;
   list.Remove(current.row() + 1);
 }
 
 }  // namespace
 
-void Form1::ListView1_DblClick() { RemoveCurrentEntry(*this); }
+void Form1::ListView1_DblClick() {
+  RemoveCurrentEntry(*this);
+}
 
 // Any key removes the current entry, whatever the key.
-void Form1::ListView1_KeyDown(QKeyEvent* /*event*/) { RemoveCurrentEntry(*this); }
+void Form1::ListView1_KeyDown(QKeyEvent* /*event*/) {
+  RemoveCurrentEntry(*this);
+}
 
 void Form1::PushButton7_Click() {
   HandlerGuard guard(*platform_.dialogs, u"PushButton7_Click"_s);

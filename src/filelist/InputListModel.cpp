@@ -14,7 +14,8 @@ void InputListModel::Append(const QString& path) {
 }
 
 void InputListModel::Append(const QStringList& paths) {
-  if (paths.isEmpty()) return;
+  if (paths.isEmpty())
+    return;
   const int at = Count();
   beginInsertRows({}, at, at + static_cast<int>(paths.size()) - 1);
   entries_.insert(entries_.end(), paths.begin(), paths.end());
@@ -22,7 +23,8 @@ void InputListModel::Append(const QStringList& paths) {
 }
 
 QString InputListModel::Text(int position) const {
-  if (position < 1 || position > Count()) return {};
+  if (position < 1 || position > Count())
+    return {};
   return entries_[static_cast<size_t>(position - 1)];
 }
 
@@ -36,14 +38,17 @@ void InputListModel::Remove(int position) {
 }
 
 void InputListModel::Clear() {
-  if (entries_.empty()) return;
+  if (entries_.empty())
+    return;
   beginRemoveRows({}, 0, Count() - 1);
   entries_.clear();
   entries_.shrink_to_fit();
   endRemoveRows();
 }
 
-QStringList InputListModel::Entries() const { return {entries_.begin(), entries_.end()}; }
+QStringList InputListModel::Entries() const {
+  return {entries_.begin(), entries_.end()};
+}
 
 void InputListModel::SetHeader(const QString& header) {
   header_ = header;
@@ -60,12 +65,14 @@ int InputListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant InputListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  if (role != Qt::DisplayRole || !index.isValid())
+    return {};
   return Text(index.row() + 1);
 }
 
 QVariant InputListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (section != 0 || orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section != 0 || orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    return {};
   return header_;
 }
 

@@ -10,7 +10,8 @@ enum class BoxIcon { None, Warning };
 enum class BoxButtons { Ok, YesNo };
 enum class BoxAnswer { Ok, Yes, No };
 
-// One entry of a file dialog's type list: "Text Files (*.txt)" with its patterns.
+// One entry of a file dialog's type list: its description as designed, e.g.
+// "Video Files (*.avi;*.mpg)", and the patterns it stands for, in Qt's syntax.
 struct FileFilter {
   QString description;
   QStringList patterns;

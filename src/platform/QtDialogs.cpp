@@ -24,15 +24,16 @@ QString NameFilters(const QList<FileFilter>& filters) {
 }  // namespace
 
 QString QtNameFilter(const FileFilter& filter) {
-  // Qt reads the patterns from the last parentheses of an entry; when the
-  // description already shows them exactly, it can stand as it is.
-  const QString shown = u'(' + filter.patterns.join(u';') + u')';
-  if (filter.description.endsWith(shown)) {
-    QString entry = filter.description;
-    entry.chop(shown.size());
-    return entry + u'(' + filter.patterns.join(u' ') + u')';
+  // Qt reads the patterns from the last parentheses of an entry and splits them
+  // at blanks only, so a designed "(*.avi;*.mpg)" would match nothing: the
+  // entry shows the patterns in Qt's own syntax instead.
+  QString name = filter.description;
+  if (name.endsWith(u')')) {
+    const qsizetype open = name.lastIndexOf(u'(');
+    if (open >= 0)
+      name = name.left(open);
   }
-  return filter.description + u" ("_s + filter.patterns.join(u' ') + u')';
+  return name.trimmed() + u" ("_s + filter.patterns.join(u' ') + u')';
 }
 
 BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
