@@ -23,6 +23,7 @@ class QtEventPump final : public IEventPump {
  private:
   QElapsedTimer sinceLastPass_;
   int intervalMs_ = 15;
+  unsigned callsSinceClockRead_ = 0;
   bool closing_ = false;
 };
 

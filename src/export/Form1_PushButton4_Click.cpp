@@ -1,10 +1,23 @@
 // "Copy Results To Clipboard"
+#include "app/Addresses.h"
 #include "app/Form1.h"
+#include "app/HandlerGuard.h"
+#include "export/CopyListToClipboard.h"
+#include "platform/Dialogs.h"
 
 namespace vistarel {
 
+using namespace Qt::StringLiterals;
+
 void Form1::PushButton4_Click() {
-  // Built with its own issue.
+  HandlerGuard guard(*platform_.dialogs, u"PushButton4_Click"_s);
+  guard.Run([&] {
+    guard.Step(100, [&] { CopyListToClipboard(*resultTable_, *platform_.clipboard, pump_); });
+    guard.Step(102, [&] {
+      platform_.dialogs->MessageBox(CopiedMessage(), QString::fromUtf16(kProductName),
+                                    BoxIcon::None, BoxButtons::Ok);
+    });
+  });
 }
 
 }  // namespace vistarel

@@ -108,6 +108,14 @@ QString ResultTableModel::Cell(int row, int column) const {
   return SubItem(row, column - 1);
 }
 
+QStringView ResultTableModel::CellView(int row, int column) const {
+  const Row* source = RowAt(row);
+  if (source == nullptr || column < 1 || column > ColumnCount()) return {};
+  if (column == 1) return source->text;
+  const auto slot = static_cast<size_t>(column - 2);
+  return slot < source->subItems.size() ? QStringView(source->subItems[slot]) : QStringView();
+}
+
 bool ResultTableModel::Included(int row) const {
   const Row* source = RowAt(row);
   return source != nullptr && source->included;

@@ -43,6 +43,9 @@ class ResultTableModel final : public QAbstractTableModel {
   QString SubItem(int row, int subItem) const;
   // Column 1 is the row's own text, column k >= 2 its sub-item k - 1.
   QString Cell(int row, int column) const;
+  // The same cell without a copy, for readers that walk the whole table; valid
+  // until the table changes.
+  QStringView CellView(int row, int column) const;
   // The per-row state the text and clipboard exports filter on.
   bool Included(int row) const;
   void SetIncluded(int row, bool included);
