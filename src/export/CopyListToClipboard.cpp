@@ -15,7 +15,8 @@ QString ClipboardText(const ResultTableModel& table, IEventPump& pump) {
   const int rows = table.RowCount();
   for (int row = 1; row <= rows; ++row) {
     pump.YieldSoon();
-    if (!table.Included(row)) continue;
+    if (!table.Included(row))
+      continue;
     const int columns = table.ColumnCount();
     for (int column = 1; column <= columns; ++column) {
       pump.YieldSoon();
@@ -28,7 +29,8 @@ QString ClipboardText(const ResultTableModel& table, IEventPump& pump) {
 }
 
 void CopyListToClipboard(const ResultTableModel& table, IClipboard& clipboard, IEventPump& pump) {
-  if (table.RowCount() == 0) return;
+  if (table.RowCount() == 0)
+    return;
   const QString text = ClipboardText(table, pump);
   clipboard.Clear();
   clipboard.SetText(text);

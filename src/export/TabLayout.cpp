@@ -13,9 +13,11 @@ void AppendPaddedCell(QString& line, QStringView cell, qsizetype width) {
   QChar* written = line.data() + start;
   for (qsizetype i = 0; i < cell.size(); ++i) {
     const char16_t unit = written[i].unicode();
-    if (unit == u'\t' || unit == u'\r' || unit == u'\n') written[i] = u' ';
+    if (unit == u'\t' || unit == u'\r' || unit == u'\n')
+      written[i] = u' ';
   }
-  if (cell.size() < width) line.resize(line.size() + (width - cell.size()), u' ');
+  if (cell.size() < width)
+    line.resize(line.size() + (width - cell.size()), u' ');
   line.append(u'\t');
 }
 

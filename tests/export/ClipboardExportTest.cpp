@@ -33,8 +33,7 @@ class ClipboardLayout : public testing::Test {
 
 TEST_F(ClipboardLayout, TheWorkedExampleByteForByte) {
   FillExample(table);
-  EXPECT_EQ(ClipboardText(table, pump),
-            u"x.mp4        \t10 MB\t\r\nlong name.avi\t     \t\r\n"_s);
+  EXPECT_EQ(ClipboardText(table, pump), u"x.mp4        \t10 MB\t\r\nlong name.avi\t     \t\r\n"_s);
 }
 
 TEST_F(ClipboardLayout, HeadersDoNotCountAndAnEmptyColumnIsJustItsTab) {
