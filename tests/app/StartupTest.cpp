@@ -48,6 +48,12 @@ TEST(LoadCursorFile, TakesTheHotSpotFromTheFile) {
   EXPECT_THROW(LoadCursorFile(tree.File(u"bad.cur"_s, "not a picture")), Failure);
 }
 
+TEST(LoadCursorFile, TheShippedHandPointsWithItsFingerTip) {
+  const QCursor hand = LoadCursorFile(QString::fromUtf8(VISTAREL_PROGRAM_DIR) + u"/HAND-M.CUR"_s);
+  EXPECT_EQ(hand.pixmap().size(), QSize(32, 32));
+  EXPECT_EQ(hand.hotSpot(), QPoint(12, 1));
+}
+
 TEST(FileExists, TellsFilesFromEverythingElseWithoutOpeningThem) {
   test::TempTree tree;
   const QString file = tree.File(u"a.avi"_s, "x");
