@@ -13,6 +13,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SystemClock.h"
+#include "platform/XlsxSpreadsheet.h"
 
 namespace vistarel {
 
@@ -57,6 +58,7 @@ int RunApplication(int argc, char** argv) {
   SystemRandom random;
   DesktopLauncher launcher;
   QtClipboard clipboard;
+  XlsxSpreadsheet spreadsheet(launcher);
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -66,6 +68,7 @@ int RunApplication(int argc, char** argv) {
   platform.random = &random;
   platform.launcher = &launcher;
   platform.clipboard = &clipboard;
+  platform.spreadsheet = &spreadsheet;
 
   Form1 window(platform);
   CentreOnScreen(window);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <map>
+#include <utility>
+
+namespace vistarel::test {
+
+// What a written .xlsx file holds, read back from its sheet and shared-string
+// parts with the unzip tool.
+struct ReadSheet {
+  // Decoded text by (row, column), from 1.
+  std::map<std::pair<int, int>, QString> cells;
+  // Column widths by column, from 1.
+  std::map<int, double> widths;
+  int cellsNotSharedStrings = 0;  // cells whose type is not "s"
+  int formulas = 0;               // <f> elements
+  QString error;                  // empty when both parts read as XML
+};
+
+ReadSheet ReadXlsx(const QString& path);
+
+// "_x000D_" and the other escapes of the file format, decoded.
+QString DecodeEscapes(const QString& text);
+
+}  // namespace vistarel::test

@@ -1,0 +1,72 @@
+#include "support/FakeSpreadsheet.h"
+
+#include "platform/Failure.h"
+
+namespace vistarel::test {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RecordingWorkbook final : public ISpreadsheetWorkbook {
+ public:
+  explicit RecordingWorkbook(RecordingSpreadsheet& owner) : owner_(owner) {}
+  void SetCell(int row, int column, const QString& text) override {
+    if (owner_.failingCells.count({row, column}) != 0) {
+      throw Failure(u"The cell refused the value"_s);
+    }
+    owner_.Record({u"Cells"_s, row, column, text});
+  }
+  void AutofitColumns() override { owner_.Record({u"Columns.Autofit"_s, 0, 0, {}}); }
+
+ private:
+  RecordingSpreadsheet& owner_;
+};
+
+class RecordingApplication final : public ISpreadsheetApplication {
+ public:
+  explicit RecordingApplication(RecordingSpreadsheet& owner) : owner_(owner) {}
+  ~RecordingApplication() override { owner_.Record({u"Release"_s, 0, 0, {}}); }
+  ISpreadsheetWorkbook& AddWorkbook() override {
+    owner_.Record({u"Workbooks.Add"_s, 0, 0, {}});
+    workbooks_.push_back(std::make_unique<RecordingWorkbook>(owner_));
+    return *workbooks_.back();
+  }
+  void SetVisible() override { owner_.Record({u"Visible"_s, 0, 0, {}}); }
+
+ private:
+  RecordingSpreadsheet& owner_;
+  std::vector<std::unique_ptr<RecordingWorkbook>> workbooks_;
+};
+
+}  // namespace
+
+std::unique_ptr<ISpreadsheetApplication> RecordingSpreadsheet::CreateApplication() {
+  if (!installed)
+    throw Failure(u"No spreadsheet program is installed."_s);
+  Record({u"Create"_s, 0, 0, {}});
+  return std::make_unique<RecordingApplication>(*this);
+}
+
+std::vector<SpreadsheetCall> RecordingSpreadsheet::Calls(const QString& operation) const {
+  std::vector<SpreadsheetCall> matching;
+  for (const SpreadsheetCall& call : calls) {
+    if (call.operation == operation)
+      matching.push_back(call);
+  }
+  return matching;
+}
+
+QStringList RecordingSpreadsheet::Operations() const {
+  QStringList operations;
+  for (const SpreadsheetCall& call : calls) operations += call.operation;
+  return operations;
+}
+
+void RecordingSpreadsheet::Record(SpreadsheetCall call) {
+  calls.push_back(std::move(call));
+  if (onCall)
+    onCall(calls.back());
+}
+
+}  // namespace vistarel::test
