@@ -10,6 +10,7 @@ class IDialogs;
 class ILauncher;
 class IRandom;
 class ISettingsStore;
+class ISkinEngine;
 
 // The platform layers the program reaches, made in main (or by a test) and
 // handed to the main window. None is owned here.
@@ -24,6 +25,7 @@ struct Platform {
   IRandom* random = nullptr;
   ILauncher* launcher = nullptr;
   IClipboard* clipboard = nullptr;
+  ISkinEngine* skin = nullptr;
 };
 
 }  // namespace vistarel
