@@ -12,6 +12,7 @@
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/StyleSheetSkinEngine.h"
 #include "platform/SystemClock.h"
 
 namespace vistarel {
@@ -57,6 +58,7 @@ int RunApplication(int argc, char** argv) {
   SystemRandom random;
   DesktopLauncher launcher;
   QtClipboard clipboard;
+  StyleSheetSkinEngine skin;
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -66,6 +68,7 @@ int RunApplication(int argc, char** argv) {
   platform.random = &random;
   platform.launcher = &launcher;
   platform.clipboard = &clipboard;
+  platform.skin = &skin;
 
   Form1 window(platform);
   CentreOnScreen(window);

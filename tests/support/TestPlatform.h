@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "support/Fakes.h"
+#include "support/RecordingSkinEngine.h"
 #include "support/ScriptedDialogs.h"
 
 namespace vistarel {
@@ -31,6 +32,7 @@ struct TestPlatform {
   mutable FakeRandom random;
   mutable FakeLauncher launcher;
   mutable FakeClipboard clipboard;
+  mutable RecordingSkinEngine skin;
 };
 
 }  // namespace vistarel::test
