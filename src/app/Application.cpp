@@ -71,6 +71,9 @@ int RunApplication(int argc, char** argv) {
   platform.skin = &skin;
 
   Form1 window(platform);
+  // Closed while start-up was still running (during the splash): the event
+  // loop never started, so there is nothing left to quit.
+  if (window.Pump().IsClosing()) return 0;
   CentreOnScreen(window);
   window.show();
   return QApplication::exec();

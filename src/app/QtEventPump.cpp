@@ -1,6 +1,7 @@
 #include "app/QtEventPump.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "platform/Failure.h"
 
@@ -17,6 +18,17 @@ void QtEventPump::Yield() {
 void QtEventPump::YieldSoon() {
   if (closing_) throw HandlerAbort{};
   if (sinceLastPass_.elapsed() >= intervalMs_) Yield();
+}
+
+void QtEventPump::Wait() {
+  if (closing_) throw HandlerAbort{};
+  if (intervalMs_ > 0) {
+    QTimer wakeUp;  // the latest wake-up when nothing else happens
+    wakeUp.setSingleShot(true);
+    wakeUp.start(intervalMs_);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  Yield();
 }
 
 }  // namespace vistarel
