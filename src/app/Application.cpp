@@ -12,6 +12,7 @@
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/StyleSheetSkinEngine.h"
 #include "platform/SystemClock.h"
 #include "platform/XlsxSpreadsheet.h"
 
@@ -59,6 +60,7 @@ int RunApplication(int argc, char** argv) {
   DesktopLauncher launcher;
   QtClipboard clipboard;
   XlsxSpreadsheet spreadsheet(launcher);
+  StyleSheetSkinEngine skin;
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -69,8 +71,12 @@ int RunApplication(int argc, char** argv) {
   platform.launcher = &launcher;
   platform.clipboard = &clipboard;
   platform.spreadsheet = &spreadsheet;
+  platform.skin = &skin;
 
   Form1 window(platform);
+  // Closed while start-up was still running (during the splash): the event
+  // loop never started, so there is nothing left to quit.
+  if (window.Pump().IsClosing()) return 0;
   CentreOnScreen(window);
   window.show();
   return QApplication::exec();

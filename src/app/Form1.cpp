@@ -127,7 +127,7 @@ void Form1::BuildControls() {
   listView2_->setModel(resultTable_);
   listView2_->header()->setDefaultSectionSize(Px(ResultTableModel::kDefaultColumnWidth));
 
-  splash_ = new Splash(platform_, this);  // a window of its own, owned by this one
+  splash_ = new Splash(platform_, pump_, this);  // a window of its own, owned by this one
 
   // Tab order of the design; it starts at the result table, which holds the
   // focus when the window is first shown.

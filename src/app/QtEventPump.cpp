@@ -1,6 +1,7 @@
 #include "app/QtEventPump.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "platform/Failure.h"
 
@@ -20,6 +21,17 @@ void QtEventPump::YieldSoon() {
   // cell itself; every 64th call is often enough to keep the window live.
   if (intervalMs_ > 0 && (++callsSinceClockRead_ & 63u) != 0) return;
   if (sinceLastPass_.elapsed() >= intervalMs_) Yield();
+}
+
+void QtEventPump::Wait() {
+  if (closing_) throw HandlerAbort{};
+  if (intervalMs_ > 0) {
+    QTimer wakeUp;  // the latest wake-up when nothing else happens
+    wakeUp.setSingleShot(true);
+    wakeUp.start(intervalMs_);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  Yield();
 }
 
 }  // namespace vistarel

@@ -14,10 +14,15 @@ class QtEventPump final : public IEventPump {
 
   void Yield() override;
   void YieldSoon() override;
+  // The yield of a wait: sleeps until an event comes, at most one interval,
+  // then processes what is pending, so that waiting costs no processor time.
+  // With an interval of 0 it only processes what is pending.
+  void Wait();
 
   void MarkClosing() { closing_ = true; }
   bool IsClosing() const { return closing_; }
-  // How long YieldSoon lets pass between two passes; 0 makes it yield every time.
+  // How long YieldSoon lets pass between two passes, and how long Wait sleeps
+  // at most; 0 makes both yield at once.
   void SetInterval(int milliseconds) { intervalMs_ = milliseconds; }
 
  private:

@@ -11,6 +11,7 @@ class ILauncher;
 class IRandom;
 class ISettingsStore;
 class ISpreadsheet;
+class ISkinEngine;
 
 // The platform layers the program reaches, made in main (or by a test) and
 // handed to the main window. None is owned here.
@@ -26,6 +27,7 @@ struct Platform {
   ILauncher* launcher = nullptr;
   IClipboard* clipboard = nullptr;
   ISpreadsheet* spreadsheet = nullptr;
+  ISkinEngine* skin = nullptr;
 };
 
 }  // namespace vistarel

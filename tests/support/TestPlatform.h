@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "support/FakeSpreadsheet.h"
 #include "support/Fakes.h"
+#include "support/RecordingSkinEngine.h"
 #include "support/ScriptedDialogs.h"
 
 namespace vistarel {
@@ -33,6 +34,7 @@ struct TestPlatform {
   mutable FakeLauncher launcher;
   mutable FakeClipboard clipboard;
   mutable RecordingSpreadsheet spreadsheet;
+  mutable RecordingSkinEngine skin;
 };
 
 }  // namespace vistarel::test
