@@ -52,6 +52,7 @@ int RunApplication(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setOrganizationName(u"Quorvane"_s);
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
+  QApplication::setDesktopFileName(u"com.quorvane.Vistarel"_s);
 
   QtDialogs dialogs;
   QtSettingsStore settings;
