@@ -8,7 +8,9 @@
 
 #include "app/Addresses.h"
 #include "app/Form1.h"
+#include "platform/CharacterType.h"
 #include "platform/DesktopLauncher.h"
+#include "platform/MediaInfoLibrary.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSettingsStore.h"
@@ -48,6 +50,8 @@ int RunApplication(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  // Only now: making the application has just applied the environment's locale.
+  UseUtf8CharacterType();
   QApplication::setOrganizationName(u"Quorvane"_s);
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
 
@@ -57,6 +61,7 @@ int RunApplication(int argc, char** argv) {
   SystemRandom random;
   DesktopLauncher launcher;
   QtClipboard clipboard;
+  MediaInfoLibrary mediaLibrary;
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -66,6 +71,7 @@ int RunApplication(int argc, char** argv) {
   platform.random = &random;
   platform.launcher = &launcher;
   platform.clipboard = &clipboard;
+  platform.mediaLibrary = &mediaLibrary;
 
   Form1 window(platform);
   CentreOnScreen(window);

@@ -8,6 +8,7 @@ class IClipboard;
 class IClock;
 class IDialogs;
 class ILauncher;
+class IMediaLibrary;
 class IRandom;
 class ISettingsStore;
 
@@ -24,6 +25,7 @@ struct Platform {
   IRandom* random = nullptr;
   ILauncher* launcher = nullptr;
   IClipboard* clipboard = nullptr;
+  IMediaLibrary* mediaLibrary = nullptr;
 };
 
 }  // namespace vistarel

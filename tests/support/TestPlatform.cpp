@@ -16,6 +16,7 @@ Platform TestPlatform::platform() const {
   p.random = &random;
   p.launcher = &launcher;
   p.clipboard = &clipboard;
+  p.mediaLibrary = &mediaLibrary;
   return p;
 }
 

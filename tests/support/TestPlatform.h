@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "support/FakeMediaLibrary.h"
 #include "support/Fakes.h"
 #include "support/ScriptedDialogs.h"
 
@@ -31,6 +32,7 @@ struct TestPlatform {
   mutable FakeRandom random;
   mutable FakeLauncher launcher;
   mutable FakeClipboard clipboard;
+  mutable FakeMediaLibrary mediaLibrary;
 };
 
 }  // namespace vistarel::test
