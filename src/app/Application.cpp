@@ -10,6 +10,7 @@
 #include "app/Form1.h"
 #include "platform/CharacterType.h"
 #include "platform/DesktopLauncher.h"
+#include "platform/LinuxFileSystem.h"
 #include "platform/MediaInfoLibrary.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
@@ -62,6 +63,7 @@ int RunApplication(int argc, char** argv) {
   DesktopLauncher launcher;
   QtClipboard clipboard;
   MediaInfoLibrary mediaLibrary;
+  LinuxFileSystem fileSystem;
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -72,6 +74,7 @@ int RunApplication(int argc, char** argv) {
   platform.launcher = &launcher;
   platform.clipboard = &clipboard;
   platform.mediaLibrary = &mediaLibrary;
+  platform.fileSystem = &fileSystem;
 
   Form1 window(platform);
   CentreOnScreen(window);

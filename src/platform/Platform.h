@@ -7,6 +7,7 @@ namespace vistarel {
 class IClipboard;
 class IClock;
 class IDialogs;
+class IFileSystem;
 class ILauncher;
 class IMediaLibrary;
 class IRandom;
@@ -26,6 +27,7 @@ struct Platform {
   ILauncher* launcher = nullptr;
   IClipboard* clipboard = nullptr;
   IMediaLibrary* mediaLibrary = nullptr;
+  IFileSystem* fileSystem = nullptr;
 };
 
 }  // namespace vistarel

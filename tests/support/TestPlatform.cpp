@@ -17,6 +17,7 @@ Platform TestPlatform::platform() const {
   p.launcher = &launcher;
   p.clipboard = &clipboard;
   p.mediaLibrary = &mediaLibrary;
+  p.fileSystem = &fileSystem;
   return p;
 }
 

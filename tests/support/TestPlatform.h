@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "support/FakeFileSystem.h"
 #include "support/FakeMediaLibrary.h"
 #include "support/Fakes.h"
 #include "support/ScriptedDialogs.h"
@@ -33,6 +34,7 @@ struct TestPlatform {
   mutable FakeLauncher launcher;
   mutable FakeClipboard clipboard;
   mutable FakeMediaLibrary mediaLibrary;
+  mutable FakeFileSystem fileSystem;
 };
 
 }  // namespace vistarel::test
