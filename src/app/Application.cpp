@@ -8,7 +8,10 @@
 
 #include "app/Addresses.h"
 #include "app/Form1.h"
+#include "platform/CharacterType.h"
 #include "platform/DesktopLauncher.h"
+#include "platform/LinuxFileSystem.h"
+#include "platform/MediaInfoLibrary.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSettingsStore.h"
@@ -50,6 +53,8 @@ int RunApplication(int argc, char** argv) {
   }
 
   QApplication application(argc, argv);
+  // Only now: making the application has just applied the environment's locale.
+  UseUtf8CharacterType();
   QApplication::setOrganizationName(u"Quorvane"_s);
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
   QApplication::setDesktopFileName(u"com.quorvane.Vistarel"_s);
@@ -62,6 +67,8 @@ int RunApplication(int argc, char** argv) {
   QtClipboard clipboard;
   XlsxSpreadsheet spreadsheet(launcher);
   StyleSheetSkinEngine skin;
+  MediaInfoLibrary mediaLibrary;
+  LinuxFileSystem fileSystem;
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -73,6 +80,8 @@ int RunApplication(int argc, char** argv) {
   platform.clipboard = &clipboard;
   platform.spreadsheet = &spreadsheet;
   platform.skin = &skin;
+  platform.mediaLibrary = &mediaLibrary;
+  platform.fileSystem = &fileSystem;
 
   Form1 window(platform);
   // Closed while start-up was still running (during the splash): the event

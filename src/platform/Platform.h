@@ -7,7 +7,9 @@ namespace vistarel {
 class IClipboard;
 class IClock;
 class IDialogs;
+class IFileSystem;
 class ILauncher;
+class IMediaLibrary;
 class IRandom;
 class ISettingsStore;
 class ISpreadsheet;
@@ -28,6 +30,8 @@ struct Platform {
   IClipboard* clipboard = nullptr;
   ISpreadsheet* spreadsheet = nullptr;
   ISkinEngine* skin = nullptr;
+  IMediaLibrary* mediaLibrary = nullptr;
+  IFileSystem* fileSystem = nullptr;
 };
 
 }  // namespace vistarel

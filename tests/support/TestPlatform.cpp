@@ -18,6 +18,8 @@ Platform TestPlatform::platform() const {
   p.clipboard = &clipboard;
   p.spreadsheet = &spreadsheet;
   p.skin = &skin;
+  p.mediaLibrary = &mediaLibrary;
+  p.fileSystem = &fileSystem;
   return p;
 }
 

@@ -6,6 +6,8 @@
 
 #include "platform/Platform.h"
 #include "support/FakeSpreadsheet.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeMediaLibrary.h"
 #include "support/Fakes.h"
 #include "support/RecordingSkinEngine.h"
 #include "support/ScriptedDialogs.h"
@@ -35,6 +37,8 @@ struct TestPlatform {
   mutable FakeClipboard clipboard;
   mutable RecordingSpreadsheet spreadsheet;
   mutable RecordingSkinEngine skin;
+  mutable FakeMediaLibrary mediaLibrary;
+  mutable FakeFileSystem fileSystem;
 };
 
 }  // namespace vistarel::test

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace vistarel {
+
+// Takes the user's locale from the environment and, when its character type is
+// not UTF-8 (LANG=C, no LANG, a Latin-1 locale), switches the character type
+// alone to C.UTF-8. The MediaInfo library turns wide paths back into bytes
+// through the character type: under an ASCII or Latin-1 one, "vidéo 日本.mp4"
+// becomes "vid?o ??.mp4", and the library opens nothing or the wrong file.
+// Dates, numbers and messages keep the user's locale.
+//
+// QApplication's construction applies the environment's locale anew, so this
+// must run after it.
+void UseUtf8CharacterType();
+
+// True when the process's character type turns text into UTF-8 bytes.
+bool CharacterTypeIsUtf8();
+
+}  // namespace vistarel

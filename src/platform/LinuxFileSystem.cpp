@@ -1,0 +1,162 @@
+#include "platform/LinuxFileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "extract/PathHelpers.h"
+#include "platform/DirectoryListing.h"
+#include "platform/Failure.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileNames.h"
+#include "platform/FileProperties.h"
+#include "platform/TextFileStream.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kNoSuchProperty = 438;
+
+[[noreturn]] void ThrowFailure(int error, const QString& path, int number) {
+  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path, number);
+}
+
+QString WithoutTrailingSeparators(QString path) {
+  while (path.size() > 1 && path.endsWith(kPathSeparator)) path.chop(1);
+  return path;
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+class LinuxFolder final : public IFolder {
+ public:
+  explicit LinuxFolder(QString path) : path_(std::move(path)) {}
+
+  bool IsRootFolder() override { return WithoutTrailingSeparators(path_) == kPathSeparator; }
+
+  int Attributes() override { return AttributesOf(path_); }
+
+  QStringList SubFolders() override {
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(EncodeFileName(path_).constData()));
+    if (!dir)
+      ThrowErrno(errno, path_);
+    QStringList names;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(dir.get());
+      if (entry == nullptr) {
+        if (errno != 0)
+          ThrowErrno(errno, path_);
+        break;
+      }
+      if (IsDotOrDotDot(entry->d_name) || !IsFolder(dir.get(), *entry))
+        continue;
+      names.append(DecodeFileName(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+    }
+    SortNames(names);
+    return names;
+  }
+
+ private:
+  // The entry's type answers for most entries, so a large folder of files
+  // costs no stat per file; links and unknown types are looked up.
+  static bool IsFolder(DIR* dir, const dirent& entry) {
+    if (entry.d_type == DT_DIR)
+      return true;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+      return false;
+    struct stat target {};
+    return fstatat(dirfd(dir), entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+  }
+
+  QString path_;
+};
+
+class LinuxFile final : public IFile {
+ public:
+  LinuxFile(QString path, QByteArray encodedPath, const struct statx& status)
+      : path_(std::move(path)), encodedPath_(std::move(encodedPath)), status_(status) {}
+
+  QString Property(const QString& name) override {
+    if (name == u"name"_s || name == u"ShortName"_s)
+      return FileNameOf(path_);
+    if (name == u"DateCreated"_s)
+      return (status_.stx_mask & STATX_BTIME) != 0 ? DateText(status_.stx_btime) : QString();
+    if (name == u"DateLastAccessed"_s)
+      return DateText(status_.stx_atime);
+    if (name == u"DateLastModified"_s)
+      return DateText(status_.stx_mtime);
+    if (name == u"Drive"_s)
+      return DriveOf(encodedPath_);
+    if (name == u"ParentFolder"_s)
+      return WithoutTrailingSeparators(FolderOf(path_));
+    if (name == u"Size"_s)
+      return QString::number(status_.stx_size);
+    if (name == u"path"_s || name == u"ShortPath"_s)
+      return path_;
+    if (name == u"Type"_s)
+      return FileTypeDescription(path_, encodedPath_, status_.stx_mode);
+    throw Failure(u"The file object has no property %1"_s.arg(name), kNoSuchProperty);
+  }
+
+ private:
+  static QString DateText(const struct statx_timestamp& time) {
+    return FileDateText(
+        QDateTime::fromMSecsSinceEpoch(time.tv_sec * 1000 + time.tv_nsec / 1000000));
+  }
+
+  QString path_;
+  QByteArray encodedPath_;
+  struct statx status_;
+};
+
+}  // namespace
+
+std::unique_ptr<IFolder> LinuxFileSystem::GetFolder(const QString& path) {
+  struct stat status {};
+  if (stat(EncodeFileName(path).constData(), &status) != 0) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR)
+      ThrowFailure(error, path, failure_number::kPathNotFound);
+    ThrowErrno(error, path);
+  }
+  if (!S_ISDIR(status.st_mode))
+    ThrowFailure(ENOTDIR, path, failure_number::kPathNotFound);
+  return std::make_unique<LinuxFolder>(path);
+}
+
+std::unique_ptr<IFile> LinuxFileSystem::GetFile(const QString& path) {
+  // The kernel resolves the path as given; the properties show it absolute.
+  QByteArray encoded = EncodeFileName(path);
+  struct statx status {};
+  if (statx(AT_FDCWD, encoded.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &status) != 0)
+    ThrowErrno(errno, path);
+  if (S_ISDIR(status.stx_mode))
+    ThrowFailure(EISDIR, path, failure_number::kFileNotFound);
+  return std::make_unique<LinuxFile>(AbsolutePath(path), std::move(encoded), status);
+}
+
+QString LinuxFileSystem::GetExtensionName(const QString& path) {
+  const QString name = FileNameOf(WithoutTrailingSeparators(path));
+  const qsizetype dot = name.lastIndexOf(u'.');
+  return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+std::unique_ptr<ITextStream> LinuxFileSystem::CreateTextFile(const QString& path, bool overwrite) {
+  return OpenTextFileStream(path, overwrite);
+}
+
+}  // namespace vistarel

@@ -1,0 +1,115 @@
+#include "platform/TextFileStream.h"
+
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+
+#include "platform/Failure.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileNames.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kFileAlreadyExists = 58;
+
+[[noreturn]] void ThrowFailure(int error, const QString& path, int number) {
+  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path, number);
+}
+
+// A failed create names a missing folder "path not found", as the export's
+// users know it; everything else keeps its usual number.
+int CreateFailureNumber(int error) {
+  if (error == ENOENT || error == ENOTDIR)
+    return failure_number::kPathNotFound;
+  return FailureNumberForErrno(error);
+}
+
+class SavedTextStream final : public ITextStream {
+ public:
+  explicit SavedTextStream(const QString& path) : path_(path), file_(path) {}
+
+  void Open() {
+    errno = 0;
+    if (!file_.open(QIODevice::WriteOnly)) {
+      const int error = errno;
+      if (error != 0)
+        ThrowFailure(error, path_, CreateFailureNumber(error));
+      // Refused by Qt itself, such as a name that is a folder.
+      throw Failure(file_.errorString() + u": "_s + path_, failure_number::kPathFileAccess);
+    }
+  }
+
+  void WriteLine(const QString& text) override {
+    if (closed_)
+      throw Failure(u"The text file is already closed: "_s + path_,
+                    failure_number::kPathFileAccess);
+    QByteArray line = EightBitText(text);
+    line.append("\r\n", 2);
+    errno = 0;
+    if (file_.write(line) != line.size())
+      ThrowWriteFailure();
+  }
+
+  void Close() override {
+    if (closed_)
+      return;
+    closed_ = true;
+    errno = 0;
+    if (!file_.commit())
+      ThrowWriteFailure();
+  }
+
+ private:
+  // A write that fails is the device's failure (a full disk, a lost mount),
+  // unless the system refused it.
+  [[noreturn]] void ThrowWriteFailure() {
+    const int error = errno;
+    const int number = error == EACCES || error == EPERM ? failure_number::kPermissionDenied
+                                                         : failure_number::kDeviceIo;
+    if (error != 0)
+      ThrowFailure(error, path_, number);
+    throw Failure(file_.errorString() + u": "_s + path_, number);
+  }
+
+  QString path_;
+  QSaveFile file_;
+  bool closed_ = false;
+};
+
+}  // namespace
+
+QByteArray EightBitText(const QString& text) {
+  QString held = text;
+  const qsizetype size = held.size();
+  for (qsizetype i = 0; i < size; ++i) {
+    const QChar c = held[i];
+    if (c.isHighSurrogate() && i + 1 < size && held[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (c.isSurrogate()) {
+      held[i] = u'?';
+    }
+  }
+  return held.toUtf8();
+}
+
+std::unique_ptr<ITextStream> OpenTextFileStream(const QString& path, bool overwrite) {
+  // Qt names files in UTF-8 only, so it cannot write under a name that is not.
+  if (HasUndecodableBytes(path)) {
+    throw Failure(u"Bad file name or number: "_s + path, failure_number::kBadFileNameOrNumber);
+  }
+  struct stat status {};
+  if (!overwrite && lstat(EncodeFileName(path).constData(), &status) == 0)
+    throw Failure(u"File already exists: "_s + path, kFileAlreadyExists);
+  auto stream = std::make_unique<SavedTextStream>(path);
+  stream->Open();
+  return stream;
+}
+
+}  // namespace vistarel

@@ -1,0 +1,67 @@
+// Run by LocaleTest under a chosen environment: makes the application object
+// and applies the locale fix in the program's order, then reports the locale
+// and what the MediaInfo library reads for the path given, both through the
+// binding and through the library's own open by name.
+#include <QCoreApplication>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <langinfo.h>
+
+#include "extract/MediaInfoDLL.h"
+#include "platform/CharacterType.h"
+#include "platform/FileNames.h"
+#include "platform/MediaInfoLibrary.h"
+
+using namespace vistarel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void Print(const char* key, const QString& value) {
+  std::printf("%s=%s\n", key, value.toUtf8().constData());
+}
+
+QString LocaleOf(int category) {
+  return QString::fromLatin1(std::setlocale(category, nullptr));
+}
+
+QString Formats(IMediaLibrary& library, MediaInfoHandle handle) {
+  return MediaInfoQuery(library, handle, StreamKind::General, u"Format") + u'|' +
+         MediaInfoQuery(library, handle, StreamKind::Video, u"Format");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The path as bytes, before anything reads the arguments through a locale.
+  const bool fix = !(argc > 2 && std::strcmp(argv[2], "--no-fix") == 0);
+  const QString path = argc > 1 ? DecodeFileName(QByteArray(argv[1])) : QString();
+  QCoreApplication application(argc, argv);
+  if (fix)
+    UseUtf8CharacterType();
+
+  Print("ctype", LocaleOf(LC_CTYPE));
+  Print("codeset", QString::fromLatin1(nl_langinfo(CODESET)));
+  Print("time", LocaleOf(LC_TIME));
+  Print("numeric", LocaleOf(LC_NUMERIC));
+  Print("messages", LocaleOf(LC_MESSAGES));
+
+  MediaInfoLibrary library;
+  MediaInfoHandle handle = MediaInfo_New(library);
+  MediaInfo_Open(library, handle, path);
+  Print("binding", Formats(library, handle));
+  MediaInfo_Close(library, handle);
+  MediaInfo_Delete(library, handle);
+
+  handle = MediaInfo_New(library);
+  const std::wstring wide = path.toStdWString();
+  library.Open(handle, wide.c_str());
+  Print("by-name", Formats(library, handle));
+  MediaInfo_Close(library, handle);
+  MediaInfo_Delete(library, handle);
+  return 0;
+}

@@ -1,0 +1,47 @@
+#include "support/SpecialFiles.h"
+
+#include <QFile>
+
+#include <chrono>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FileNames.h"
+
+namespace vistarel::test {
+
+bool WriteFileBytes(const QString& path, const QByteArray& content) {
+  const int fd =
+      open(EncodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0)
+    return false;
+  const bool written = write(fd, content.constData(), size_t(content.size())) == content.size();
+  return close(fd) == 0 && written;
+}
+
+bool CopyFileTo(const QString& source, const QString& path) {
+  QFile file(source);
+  return file.open(QIODevice::ReadOnly) && WriteFileBytes(path, file.readAll());
+}
+
+bool MakeFifo(const QString& path) {
+  return mkfifo(EncodeFileName(path).constData(), 0644) == 0;
+}
+
+bool ReturnsWithoutBlocking(const QString& fifo, const std::function<void()>& work) {
+  auto done = std::async(std::launch::async, work);
+  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) {
+    done.get();
+    return true;
+  }
+  const int writer = open(EncodeFileName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  done.wait();
+  if (writer >= 0)
+    close(writer);
+  return false;
+}
+
+}  // namespace vistarel::test
