@@ -13,6 +13,7 @@ QString ClipboardText(const ResultTableModel& table, IEventPump& pump) {
   const std::vector<qsizetype> widths = ColumnWidths(table, /*countHeaders=*/false, pump);
   QString text;
   const int rows = table.RowCount();
+  text.reserve((PaddedLineLength(widths) + 2) * rows);
   for (int row = 1; row <= rows; ++row) {
     pump.YieldSoon();
     if (!table.Included(row))

@@ -4,6 +4,7 @@
 #include "extract/PathHelpers.h"
 #include "extract/ResultTableModel.h"
 #include "platform/EventPump.h"
+#include "platform/FileSystem.h"
 #include "platform/Progress.h"
 
 namespace vistarel {
@@ -29,15 +30,16 @@ qsizetype WidthOf(const std::vector<qsizetype>& widths, int column) {
 }  // namespace
 
 void SaveListAsText(const ResultTableModel& table, const QString& path, IProgress* progress,
-                    IEventPump& pump, const CreateTextFileFunction& createTextFile) {
+                    IEventPump& pump, IFileSystem& fileSystem) {
   const QString caption = u"Writing file: "_s + FileNameOf(path);
   ShowProgress(progress, pump, 1, caption);
   const std::vector<qsizetype> widths = ColumnWidths(table, /*countHeaders=*/true, pump);
   ShowProgress(progress, pump, 10, caption);
 
-  const std::unique_ptr<ITextLineStream> file = createTextFile(path);
+  const std::unique_ptr<ITextStream> file = fileSystem.CreateTextFile(path, /*overwrite=*/true);
 
   QString line;
+  line.reserve(PaddedLineLength(widths));
   const int headerColumns = table.ColumnCount();
   for (int column = 1; column <= headerColumns; ++column) {
     pump.YieldSoon();

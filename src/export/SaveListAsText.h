@@ -2,29 +2,18 @@
 
 #include <QString>
 
-#include <functional>
-#include <memory>
-
 namespace vistarel {
 
 class IEventPump;
+class IFileSystem;
 class IProgress;
 class ResultTableModel;
 
-// A text file being written line by line; the file is complete only at Close.
-class ITextLineStream {
- public:
-  virtual ~ITextLineStream() = default;
-  // Writes the text and CR LF.
-  virtual void WriteLine(const QString& text) = 0;
-  virtual void Close() = 0;
-};
-using CreateTextFileFunction = std::function<std::unique_ptr<ITextLineStream>(const QString& path)>;
-
 // Writes the table to `path` as column-aligned tab-separated text: the header
 // line, then every row that passes the row filter. Widths count the headers and
-// every row. Shows progress when `progress` is given. Failures pass up.
+// every row. Shows progress when `progress` is given. Failures pass up; the file
+// appears only when complete, so a failure leaves an earlier file as it was.
 void SaveListAsText(const ResultTableModel& table, const QString& path, IProgress* progress,
-                    IEventPump& pump, const CreateTextFileFunction& createTextFile);
+                    IEventPump& pump, IFileSystem& fileSystem);
 
 }  // namespace vistarel

@@ -20,6 +20,10 @@ class ResultTableModel;
 // Appends the cell, cleaned and padded to `width`, and a TAB.
 void AppendPaddedCell(QString& line, QStringView cell, qsizetype width);
 
+// The length of a line of cells padded to these widths, TABs included; cells are
+// never longer than their column's width, so every line has this length.
+qsizetype PaddedLineLength(const std::vector<qsizetype>& widths);
+
 // The width of every column: the longest cell of the column over all rows,
 // whatever their filter state, and the header too when `countHeaders` is set.
 // Yields once per cell.

@@ -50,17 +50,17 @@ class SavedTextStream final : public ITextStream {
     if (closed_)
       throw Failure(u"The text file is already closed: "_s + path_,
                     failure_number::kPathFileAccess);
-    QByteArray line = EightBitText(text);
-    line.append("\r\n", 2);
-    errno = 0;
-    if (file_.write(line) != line.size())
-      ThrowWriteFailure();
+    pending_.append(EightBitText(text));
+    pending_.append("\r\n", 2);
+    if (pending_.size() >= kWriteChunk)
+      Flush();
   }
 
   void Close() override {
     if (closed_)
       return;
     closed_ = true;
+    Flush();
     errno = 0;
     if (!file_.commit())
       ThrowWriteFailure();
@@ -78,21 +78,46 @@ class SavedTextStream final : public ITextStream {
     throw Failure(file_.errorString() + u": "_s + path_, number);
   }
 
+  // Lines are gathered and written in large pieces: one system call per line
+  // would cost more than building the line.
+  static constexpr qsizetype kWriteChunk = 1 << 20;
+
+  void Flush() {
+    if (pending_.isEmpty())
+      return;
+    errno = 0;
+    if (file_.write(pending_) != pending_.size())
+      ThrowWriteFailure();
+    pending_.resize(0);
+  }
+
   QString path_;
   QSaveFile file_;
+  QByteArray pending_;
   bool closed_ = false;
 };
 
 }  // namespace
 
 QByteArray EightBitText(const QString& text) {
-  QString held = text;
-  const qsizetype size = held.size();
-  for (qsizetype i = 0; i < size; ++i) {
-    const QChar c = held[i];
-    if (c.isHighSurrogate() && i + 1 < size && held[i + 1].isLowSurrogate()) {
+  // Only a lone surrogate needs a change; most lines have none and are
+  // converted without a copy.
+  const qsizetype size = text.size();
+  const QChar* units = text.constData();
+  qsizetype lone = -1;
+  for (qsizetype i = 0; i < size && lone < 0; ++i) {
+    if (units[i].isHighSurrogate() && i + 1 < size && units[i + 1].isLowSurrogate()) {
       ++i;
-    } else if (c.isSurrogate()) {
+    } else if (units[i].isSurrogate()) {
+      lone = i;
+    }
+  }
+  if (lone < 0) return text.toUtf8();
+  QString held = text;
+  for (qsizetype i = lone; i < size; ++i) {
+    if (held.at(i).isHighSurrogate() && i + 1 < size && held.at(i + 1).isLowSurrogate()) {
+      ++i;
+    } else if (held.at(i).isSurrogate()) {
       held[i] = u'?';
     }
   }

@@ -1,37 +1,26 @@
+#include <QDir>
+#include <QFile>
+
+#include <QPushButton>
+
 #include <gtest/gtest.h>
 
+#include "app/Form1.h"
+#include "app/MousePointer.h"
+#include "app/ProgressBar.h"
 #include "export/SaveListAsText.h"
 #include "extract/ResultTableModel.h"
 #include "platform/EventPump.h"
 #include "platform/Failure.h"
 #include "platform/Progress.h"
+#include "support/FakeFileSystem.h"
+#include "support/TempTree.h"
+#include "support/TestPlatform.h"
 
 namespace vistarel {
 namespace {
 
 using namespace Qt::StringLiterals;
-
-// Collects the bytes a text file would get, as UTF-8 with CR LF line ends.
-struct MemoryFile {
-  QByteArray bytes;
-  bool closed = false;
-  int failAfterLines = -1;
-};
-
-class MemoryStream final : public ITextLineStream {
- public:
-  explicit MemoryStream(MemoryFile& file) : file_(file) {}
-  void WriteLine(const QString& text) override {
-    if (file_.failAfterLines == 0)
-      throw Failure(u"No space left on device: /v/out.txt"_s, 57);
-    --file_.failAfterLines;
-    file_.bytes += text.toUtf8() + "\r\n";
-  }
-  void Close() override { file_.closed = true; }
-
- private:
-  MemoryFile& file_;
-};
 
 struct Step {
   double value;
@@ -49,11 +38,12 @@ class RecordingProgress final : public IProgress {
 
 class TextExport : public testing::Test {
  protected:
-  void Save(const QString& path, IProgress* progress = nullptr) {
-    SaveListAsText(table, path, progress, pump, [this](const QString& target) {
-      paths.push_back(target);
-      return std::make_unique<MemoryStream>(file);
-    });
+  // Saves into the temporary folder and returns the file's bytes.
+  QByteArray Save(const QString& name, IProgress* progress = nullptr) {
+    const QString path = tree.Path(name);
+    SaveListAsText(table, path, progress, pump, fileSystem);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
   }
   void FillExample() {
     table.AppendColumn(u"A"_s);
@@ -67,39 +57,33 @@ class TextExport : public testing::Test {
     for (int i = 0; i < count; ++i) table.SetIncluded(table.AddRow(u"f"_s), true);
   }
 
+  test::TempTree tree;
+  test::FakeFileSystem fileSystem;
   ResultTableModel table;
   NoEventPump pump;
-  MemoryFile file;
-  std::vector<QString> paths;
 };
 
 TEST_F(TextExport, TheWorkedExampleByteForByte) {
   FillExample();
-  Save(u"/v/out.txt"_s);
-  EXPECT_EQ(file.bytes, QByteArray("A            \tSize \t\r\n"
-                                   "x.mp4        \t10 MB\t\r\n"
-                                   "long name.avi\t     \t\r\n"));
-  EXPECT_TRUE(file.closed);
-  EXPECT_EQ(paths, std::vector<QString>{u"/v/out.txt"_s});
+  EXPECT_EQ(Save(u"out.txt"_s), QByteArray("A            \tSize \t\r\n"
+                                           "x.mp4        \t10 MB\t\r\n"
+                                           "long name.avi\t     \t\r\n"));
 }
 
 TEST_F(TextExport, AnEmptyTableGivesTheHeaderLineOnlyAndLongHeadersSetTheWidth) {
   table.AppendColumn(u"General - Format"_s);
   table.AppendColumn(u"B"_s);
-  Save(u"out"_s);
-  EXPECT_EQ(file.bytes, QByteArray("General - Format\tB\t\r\n"));
+  EXPECT_EQ(Save(u"out"_s), QByteArray("General - Format\tB\t\r\n"));
   table.SetSubItem(table.AddRow(u"a.mp4"_s), 1, u"x"_s);
   table.SetIncluded(1, true);
-  file.bytes.clear();
-  Save(u"out"_s);
-  EXPECT_EQ(file.bytes, QByteArray("General - Format\tB\t\r\na.mp4           \tx\t\r\n"));
+  // The same name again: replaced without a question, no extension added.
+  EXPECT_EQ(Save(u"out"_s), QByteArray("General - Format\tB\t\r\na.mp4           \tx\t\r\n"));
 }
 
 TEST_F(TextExport, ExcludedRowsAreLeftOutButCountForTheWidths) {
   FillExample();
   table.SetIncluded(2, false);
-  Save(u"out"_s);
-  EXPECT_EQ(file.bytes, QByteArray("A            \tSize \t\r\nx.mp4        \t10 MB\t\r\n"));
+  EXPECT_EQ(Save(u"out"_s), QByteArray("A            \tSize \t\r\nx.mp4        \t10 MB\t\r\n"));
 }
 
 TEST_F(TextExport, NonAsciiCellsAreCountedInCharactersAndControlsBecomeBlanks) {
@@ -109,8 +93,7 @@ TEST_F(TextExport, NonAsciiCellsAreCountedInCharactersAndControlsBecomeBlanks) {
   table.SetSubItem(table.AddRow(u"/v/x.mp4"_s), 1, u"🎬"_s);  // two UTF-16 units
   table.SetIncluded(1, true);
   table.SetIncluded(2, true);
-  Save(u"out"_s);
-  EXPECT_EQ(QString::fromUtf8(file.bytes),
+  EXPECT_EQ(QString::fromUtf8(Save(u"out"_s)),
             u"File           \tTitle \t\r\n"
             "/v/vidéo 日本.mp4\ta b  c\t\r\n"
             "/v/x.mp4       \t🎬    \t\r\n"_s);
@@ -119,7 +102,7 @@ TEST_F(TextExport, NonAsciiCellsAreCountedInCharactersAndControlsBecomeBlanks) {
 TEST_F(TextExport, ProgressRunsFromTheCaptionToDoneAndBackToRest) {
   FillExample();
   RecordingProgress progress;
-  Save(u"/v/results.txt"_s, &progress);
+  Save(u"results.txt"_s, &progress);
   EXPECT_EQ(progress.values, (std::vector<double>{1, 10, 20, 50, 100, 100, 0}));
   const QString caption = u"Writing file: results.txt"_s;
   EXPECT_EQ(progress.captions,
@@ -139,13 +122,74 @@ TEST_F(TextExport, LongTablesCountRowsInTheCaptionAndRunSlightlyAhead) {
   EXPECT_EQ(progress.captions[4], u"Writing file: name-without-folder (2000)"_s);
 }
 
-TEST_F(TextExport, AFailingWriteEndsTheWriterWithTheProgressWhereItWas) {
+TEST_F(TextExport, AFailingWriteLeavesTheEarlierFileAndTheProgressAsTheyWere) {
+  const QString path = tree.File(u"out.txt"_s, "earlier results\r\n");
   FillExample();
-  file.failAfterLines = 2;
+  fileSystem.Fail(u"WriteLine"_s, Failure(u"No space left on device: "_s + path, 57));
   RecordingProgress progress;
-  EXPECT_THROW(Save(u"/v/out.txt"_s, &progress), Failure);
-  EXPECT_FALSE(file.closed);
+  EXPECT_THROW(SaveListAsText(table, path, &progress, pump, fileSystem), Failure);
   EXPECT_EQ(progress.captions.back(), u"Writing file: out.txt"_s);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("earlier results\r\n"));
+  EXPECT_EQ(QDir(tree.root()).entryList(QDir::Files), QStringList{u"out.txt"_s});
+}
+
+class SaveButton : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResultTableModel& results = form->ResultTable();
+    const int row = results.AddRow(u"/v/a.mp4"_s);
+    results.SetSubItem(row, 1, u"MPEG-4"_s);
+    results.SetIncluded(row, true);
+  }
+  void Press() { form->PushButton(8)->click(); }
+
+  test::TempTree tree;
+  test::TestPlatform fakes;
+  std::unique_ptr<Form1> form = fakes.MakeForm();
+};
+
+TEST_F(SaveButton, CancelWritesNothingAndChangesNothing) {
+  form->SetMousePointer(mouse_pointer::kCustom);
+  Press();
+  ASSERT_EQ(fakes.dialogs.saveDialogs.size(), 1u);
+  EXPECT_EQ(fakes.dialogs.saveDialogs[0].title, u"Save"_s);
+  ASSERT_EQ(fakes.dialogs.saveDialogs[0].filters.size(), 2);
+  EXPECT_EQ(fakes.dialogs.saveDialogs[0].filters[0].description, u"Text Files (*.txt)"_s);
+  EXPECT_EQ(fakes.dialogs.saveDialogs[0].filters[1].description, u"All Files (*.*)"_s);
+  EXPECT_TRUE(fakes.dialogs.boxes.empty());
+  EXPECT_EQ(form->MousePointer(), mouse_pointer::kCustom);
+  EXPECT_TRUE(QDir(tree.root()).isEmpty());
+}
+
+TEST_F(SaveButton, WritesTheTableAndRestsTheProgressBar) {
+  fakes.dialogs.saveAnswers.push_back(tree.Path(u"results"_s));
+  Press();
+  QFile file(tree.Path(u"results"_s));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  ASSERT_EQ(lines.size(), 3);  // header, one row, and nothing after the last CR LF
+  EXPECT_TRUE(lines[0].startsWith("Video File/s\tGeneral - Format\tGeneral - Format/Info\t"));
+  EXPECT_TRUE(lines[1].startsWith("/v/a.mp4    \tMPEG-4          \t                     \t"));
+  EXPECT_TRUE(lines[1].endsWith("\t\r"));
+  EXPECT_EQ(form->ProgressBar1()->Value(), 0);
+  EXPECT_EQ(form->ProgressBar1()->Caption(), u"Progress Bar"_s);
+  EXPECT_EQ(form->MousePointer(), mouse_pointer::kDefault);
+  EXPECT_TRUE(fakes.dialogs.boxes.empty());
+}
+
+TEST_F(SaveButton, AFailureInTheWriterIsReportedAt116AndThePointerComesBack) {
+  const QString path = tree.Path(u"no such folder/results.txt"_s);
+  fakes.dialogs.saveAnswers.push_back(path);
+  Press();
+  const auto reports = fakes.dialogs.ErrorReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].text.section(u'\r', 0, 0), u"No such file or directory: "_s + path);
+  EXPECT_TRUE(reports[0].text.contains(u"PushButton8_Click at line 116"_s));
+  EXPECT_EQ(form->MousePointer(), mouse_pointer::kDefault);
+  EXPECT_EQ(form->ProgressBar1()->Value(), 10);  // where the failure found it
+  EXPECT_EQ(form->ProgressBar1()->Caption(), u"Writing file: results.txt"_s);
 }
 
 }  // namespace
