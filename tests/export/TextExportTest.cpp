@@ -192,5 +192,22 @@ TEST_F(SaveButton, AFailureInTheWriterIsReportedAt116AndThePointerComesBack) {
   EXPECT_EQ(form->ProgressBar1()->Caption(), u"Writing file: results.txt"_s);
 }
 
+TEST_F(SaveButton, ClosingTheWindowMidWayLeavesTheEarlierFileAsItWas) {
+  const QString path = tree.File(u"results.txt"_s, "earlier\r\n");
+  fakes.dialogs.saveAnswers.push_back(path);
+  // The header line is written when the bar reaches 20; the window closes then.
+  QObject::connect(form->ProgressBar1(), &QProgressBar::valueChanged, form.get(), [&](int value) {
+    if (value == 200) form->close();
+  });
+  form->show();
+  Press();
+  EXPECT_TRUE(form->Pump().IsClosing());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("earlier\r\n"));
+  EXPECT_EQ(QDir(tree.root()).entryList(QDir::Files | QDir::Hidden), QStringList{u"results.txt"_s});
+  EXPECT_TRUE(fakes.dialogs.boxes.empty());
+}
+
 }  // namespace
 }  // namespace vistarel
