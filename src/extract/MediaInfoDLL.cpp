@@ -13,6 +13,7 @@
 
 #include "platform/CharacterType.h"
 #include "platform/Failure.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 
 namespace vistarel {
@@ -70,21 +71,6 @@ bool IsRegularFile(const QByteArray& bytes) {
   struct stat status {};
   return stat(bytes.constData(), &status) == 0 && S_ISREG(status.st_mode);
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0)
-      close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 ssize_t ReadChunk(int fd, std::vector<std::uint8_t>& buffer) {
   ssize_t count = 0;

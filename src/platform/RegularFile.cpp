@@ -9,30 +9,12 @@
 
 #include "platform/Failure.h"
 #include "platform/FileAttributes.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0)
-      close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
 
 QByteArray ReadRegularFile(const QString& path, qint64 maxBytes) {
   const FileDescriptor file(
