@@ -11,7 +11,7 @@ VISTAREL_BUILD_PACKAGES=(
 # What only the tests and benchmarks use: the media library's own command line,
 # ffmpeg-free archive readers, a virtual display and a non-UTF-8 locale.
 VISTAREL_TEST_PACKAGES=(
-  mediainfo unzip xvfb xauth locales
+  mediainfo unzip xvfb xauth locales xdotool xclip libxcb1-dev
 )
 
 vistarel_install_packages() {

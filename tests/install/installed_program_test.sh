@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder and uses the installed program as a
+# person would, on a virtual display: it must not count as a development run,
+# must find its samples and read them, and must end cleanly when its window is
+# closed.
+#   installed_program_test.sh BUILD_DIR CLOSE_WINDOW_TOOL
+set -euo pipefail
+
+if [ "${1:-}" != --inside ]; then
+  build=$1 close_window=$2
+  for tool in xvfb-run xdotool xclip; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  stage=$(mktemp -d)
+  trap 'rm -rf "$stage"' EXIT
+  DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+
+  program="$stage/usr/lib/vistarel"
+  [ "$(readlink -f "$stage/usr/bin/vistarel")" = "$program/vistarel" ] || {
+    echo "FAIL: bin/vistarel does not lead to the program folder"; exit 1; }
+  for needed in HAND-M.CUR Splash Samples; do
+    [ -e "$program/$needed" ] || { echo "FAIL: $needed is not in the program folder"; exit 1; }
+  done
+  [ ! -e "$program/vistarel.build-tree" ] || { echo "FAIL: the installed tree is marked as a build tree"; exit 1; }
+
+  export HOME="$stage/home" XDG_CONFIG_HOME="$stage/home/.config"
+  mkdir -p "$HOME"
+  unset QT_QPA_PLATFORM
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$stage" "$close_window"
+fi
+
+stage=$2 close_window=$3
+program="$stage/usr/lib/vistarel"
+fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
+
+# The main window is the one of the designed width; the splash comes first.
+main_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Vistarel$' 2>/dev/null); do
+    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 536x596' && { echo "$id"; return 0; }
+  done
+  return 1
+}
+click() {  # x y in the main window's pixels
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + $1)) $((Y + $2)) click 1
+}
+
+started=$(date +%s%N)
+"$stage/usr/bin/vistarel" &
+pid=$!
+for _ in $(seq 150); do window=$(main_window) && break; sleep 0.1; done
+[ -n "${window:-}" ] || fail "the main window did not appear"
+waited=$(( ($(date +%s%N) - started) / 1000000 ))
+echo "main window after ${waited} ms"
+# An installed program keeps its splash up for 4 s; a development run for 0.4 s.
+[ "$waited" -ge 3500 ] || fail "the splash was shortened as in a development run"
+
+click 400 264   # Load Sample/Example Files
+sleep 1
+xdotool key Escape   # "No" to opening the folder
+sleep 0.5
+click 268 298   # Start Extracting Metadata
+sleep 6
+xdotool key Return   # "Done."
+sleep 0.5
+click 136 575   # Copy Results To Clipboard
+sleep 1
+xdotool key Return   # how to paste
+sleep 0.5
+
+rows=$(xclip -o -selection clipboard | tr -d '\r')
+samples=$(ls "$program/Samples" | wc -l)
+echo "$rows" | cut -c1-160
+[ "$(echo "$rows" | grep -c "^$program/Samples/")" -eq "$samples" ] ||
+  fail "expected one row per sample ($samples)"
+echo "$rows" | grep -v -q $'^[^\t]*\t *\t' || fail "a sample has no media values"
+
+"$close_window" Vistarel >/dev/null || fail "no window to close"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end when its window closed"
+wait "$pid" && echo "ended cleanly" || fail "the program ended with status $?"
