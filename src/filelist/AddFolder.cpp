@@ -41,16 +41,17 @@ bool IsRefusedSubFolderName(const QString& name) {
 }
 
 // Notes the folder a subfolder path leads to; true when the walk has reached it
-// before, through a link back to an ancestor or a sibling. A path that cannot
-// be looked up now counts as new: the lookup of its own level deals with it.
+// before, through a link back to an ancestor or a sibling. Only folders that
+// will be searched count, so a skipped trash folder does not hide an ordinary
+// link to it. A path that cannot be looked up now counts as new: the lookup of
+// its own level deals with it.
 bool ReachedBefore(IFileSystem& fileSystem, const QString& path, ReachedFolders& reached) {
-  FolderIdentity identity;
   try {
-    identity = fileSystem.GetFolder(path)->Identity();
+    const std::unique_ptr<IFolder> folder = fileSystem.GetFolder(path);
+    return MaySearch(*folder) && !reached.insert(folder->Identity()).second;
   } catch (const Failure&) {
     return false;
   }
-  return !reached.insert(identity).second;
 }
 
 // Removes the first entry equal to `folder` and keeps `at` on the entry before
@@ -72,9 +73,9 @@ void Expand(QStringList& folders, bool recurse, IFileSystem& fileSystem, IEventP
     // A failure to look the folder up or read its attributes ends the whole walk.
     const std::unique_ptr<IFolder> folder = fileSystem.GetFolder(path);
     pump.YieldSoon();
-    reached.insert(folder->Identity());
     if (!MaySearch(*folder))
       continue;
+    reached.insert(folder->Identity());
     try {
       for (const QString& name : folder->SubFolders()) {
         pump.YieldSoon();
