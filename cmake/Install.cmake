@@ -9,6 +9,8 @@ install(FILES "${PROJECT_SOURCE_DIR}/resources/program/HAND-M.CUR"
         DESTINATION "${VISTAREL_INSTALL_PROGRAM_DIR}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/resources/Splash"
         DESTINATION "${VISTAREL_INSTALL_PROGRAM_DIR}")
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/resources/Samples"
+        DESTINATION "${VISTAREL_INSTALL_PROGRAM_DIR}")
 
 set(link "${CMAKE_BINARY_DIR}/install-links/vistarel")
 file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/install-links")

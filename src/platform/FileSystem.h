@@ -3,9 +3,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <compare>
+#include <cstdint>
 #include <memory>
 
 namespace vistarel {
+
+// Tells whether two paths lead to the same folder (through a link, or a bind
+// mount): on Linux the device and inode numbers.
+struct FolderIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  auto operator<=>(const FolderIdentity&) const = default;
+};
 
 // A folder looked up by IFileSystem::GetFolder.
 class IFolder {
@@ -18,6 +28,8 @@ class IFolder {
   // The names of the direct subfolders (links to folders included), in listing
   // order. Throws Failure 70 when the folder may not be read.
   virtual QStringList SubFolders() = 0;
+  // The folder the path led to when it was looked up.
+  virtual FolderIdentity Identity() = 0;
 };
 
 // A file looked up by IFileSystem::GetFile.

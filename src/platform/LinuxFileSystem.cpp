@@ -43,7 +43,9 @@ bool IsDotOrDotDot(const char* name) {
 
 class LinuxFolder final : public IFolder {
  public:
-  explicit LinuxFolder(QString path) : path_(std::move(path)) {}
+  LinuxFolder(QString path, const struct stat& status)
+      : path_(std::move(path)),
+        identity_{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)} {}
 
   bool IsRootFolder() override { return WithoutTrailingSeparators(path_) == kPathSeparator; }
 
@@ -70,6 +72,8 @@ class LinuxFolder final : public IFolder {
     return names;
   }
 
+  FolderIdentity Identity() override { return identity_; }
+
  private:
   // The entry's type answers for most entries, so a large folder of files
   // costs no stat per file; links and unknown types are looked up.
@@ -83,6 +87,7 @@ class LinuxFolder final : public IFolder {
   }
 
   QString path_;
+  FolderIdentity identity_;
 };
 
 class LinuxFile final : public IFile {
@@ -135,7 +140,7 @@ std::unique_ptr<IFolder> LinuxFileSystem::GetFolder(const QString& path) {
   }
   if (!S_ISDIR(status.st_mode))
     ThrowFailure(ENOTDIR, path, failure_number::kPathNotFound);
-  return std::make_unique<LinuxFolder>(path);
+  return std::make_unique<LinuxFolder>(path, status);
 }
 
 std::unique_ptr<IFile> LinuxFileSystem::GetFile(const QString& path) {

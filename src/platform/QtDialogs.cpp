@@ -50,9 +50,13 @@ BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIc
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title,
                             const QString& defaultAnswer) {
+  // The input box's label shows a bare CR as a blank, where the message boxes
+  // break the line; the prompt's line breaks are meant as breaks.
+  QString shown = prompt;
+  shown.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
   bool ok = false;
   const QString answer =
-      QInputDialog::getText(Owner(), title, prompt, QLineEdit::Normal, defaultAnswer, &ok);
+      QInputDialog::getText(Owner(), title, shown, QLineEdit::Normal, defaultAnswer, &ok);
   return ok ? answer : QString();
 }
 

@@ -23,6 +23,10 @@ class FakeFolder final : public IFolder {
     owner_.Enter(u"SubFolders"_s, path_);
     return real_->SubFolders();
   }
+  FolderIdentity Identity() override {
+    owner_.Enter(u"Identity"_s, path_);
+    return real_->Identity();
+  }
 
  private:
   FakeFileSystem& owner_;

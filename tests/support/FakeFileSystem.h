@@ -12,7 +12,7 @@ namespace vistarel::test {
 
 // The real file-system object, with failures scripted per operation: an
 // operation is a call's name ("GetFolder", "IsRootFolder", "Attributes",
-// "SubFolders", "GetFile", a file property such as "Size" or "Type",
+// "SubFolders", "Identity", "GetFile", a file property such as "Size" or "Type",
 // "GetExtensionName", "CreateTextFile", "WriteLine", "Close"). Every call is
 // logged as its operation, a blank and its path.
 class FakeFileSystem final : public IFileSystem {

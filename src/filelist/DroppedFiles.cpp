@@ -1,0 +1,45 @@
+#include "filelist/DroppedFiles.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+#include "extract/PathHelpers.h"
+#include "platform/Failure.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileUrls.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+std::optional<QStringList> DroppedPaths(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls())
+    return std::nullopt;
+  const QList<QUrl> urls = data->urls();
+  if (urls.isEmpty())
+    return std::nullopt;
+  QStringList paths;
+  paths.reserve(urls.size());
+  for (const QUrl& url : urls) {
+    QString path = LocalPathOfUrl(url);
+    if (path.isEmpty())
+      return std::nullopt;
+    paths.append(std::move(path));
+  }
+  return paths;
+}
+
+bool IsDroppedFolder(const QString& path) {
+  try {
+    return (AttributesOf(path) & file_attribute::kDirectory) != 0;
+  } catch (const Failure&) {
+    return false;
+  }
+}
+
+QString DroppedFolderPath(QString path) {
+  while (path.size() > 1 && path.endsWith(kPathSeparator)) path.chop(1);
+  return path;
+}
+
+}  // namespace vistarel
