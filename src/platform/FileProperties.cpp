@@ -79,14 +79,18 @@ QString FileDateText(const QDateTime& moment, const QLocale& locale) {
 }
 
 QString FileTypeDescription(const QString& path, const QByteArray& encodedPath, mode_t mode) {
+  return FileMimeType(path, encodedPath, mode).comment();
+}
+
+QMimeType FileMimeType(const QString& path, const QByteArray& encodedPath, mode_t mode) {
   const QMimeDatabase database;
   if (!S_ISREG(mode))
-    return database.mimeTypeForName(KindName(mode)).comment();
+    return database.mimeTypeForName(KindName(mode));
   const QString name = FileNameOf(path);
   const QList<QMimeType> byName = database.mimeTypesForFileName(name);
   if (byName.size() == 1)
-    return byName.front().comment();
-  return database.mimeTypeForFileNameAndData(name, ContentHead(encodedPath)).comment();
+    return byName.front();
+  return database.mimeTypeForFileNameAndData(name, ContentHead(encodedPath));
 }
 
 QString DriveOf(const QByteArray& encodedPath) {
