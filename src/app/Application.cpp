@@ -11,10 +11,12 @@
 #include "platform/CharacterType.h"
 #include "platform/DesktopLauncher.h"
 #include "platform/LinuxFileSystem.h"
+#include "platform/LinuxShell.h"
 #include "platform/MediaInfoLibrary.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/SharedMediaParse.h"
 #include "platform/StyleSheetSkinEngine.h"
 #include "platform/SystemClock.h"
 #include "platform/XlsxSpreadsheet.h"
@@ -67,8 +69,11 @@ int RunApplication(int argc, char** argv) {
   QtClipboard clipboard;
   XlsxSpreadsheet spreadsheet(launcher);
   StyleSheetSkinEngine skin;
-  MediaInfoLibrary mediaLibrary;
+  MediaInfoLibrary mediaInfo;
+  // The shell's media columns come from the run's own parse of each file.
+  SharedMediaParse mediaLibrary(mediaInfo);
   LinuxFileSystem fileSystem;
+  LinuxShell shell(mediaLibrary);
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -82,6 +87,7 @@ int RunApplication(int argc, char** argv) {
   platform.skin = &skin;
   platform.mediaLibrary = &mediaLibrary;
   platform.fileSystem = &fileSystem;
+  platform.shell = &shell;
 
   Form1 window(platform);
   // Closed while start-up was still running (during the splash): the event

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/QtEventPump.h"
+#include "app/ResultTableUse.h"
 #include "platform/Platform.h"
 
 class QDragMoveEvent;
@@ -41,6 +42,8 @@ class Form1 final : public QWidget {
   Splash* SplashWindow() const { return splash_; }
   InputListModel& InputList() const { return *inputList_; }
   ResultTableModel& ResultTable() const { return *resultTable_; }
+  // Whether a run fills the result table or exports read it just now.
+  const ResultTableUse& ResultTableInUse() const { return resultTableUse_; }
 
   // The window-wide pointer state: 0 arrow, 11 hourglass, 99 the hand.
   int MousePointer() const { return mousePointer_; }
@@ -94,6 +97,7 @@ class Form1 final : public QWidget {
   QtEventPump pump_;
   InputListModel* inputList_;
   ResultTableModel* resultTable_;
+  ResultTableUse resultTableUse_;
 
   std::array<QPushButton*, 10> buttons_{};
   ListView* listView1_ = nullptr;

@@ -10,6 +10,8 @@ namespace vistarel {
 using namespace Qt::StringLiterals;
 
 void Form1::PushButton4_Click() {
+  // The table is neither cleared nor refilled while this reads it.
+  const ResultTableUse::Claim reading = resultTableUse_.ClaimToRead();
   HandlerGuard guard(*platform_.dialogs, u"PushButton4_Click"_s);
   guard.Run([&] {
     guard.Step(100, [&] { CopyListToClipboard(*resultTable_, *platform_.clipboard, pump_); });

@@ -58,6 +58,8 @@ QString WithoutEqualsSigns(QString text) {
 }  // namespace
 
 void Form1::PushButton9_Click() {
+  // The table is neither cleared nor refilled while this reads it.
+  const ResultTableUse::Claim reading = resultTableUse_.ClaimToRead();
   HandlerGuard guard(*platform_.dialogs, u"PushButton9_Click"_s);
   guard.Run([&] {
     bool installed = false;

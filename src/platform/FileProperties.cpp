@@ -74,19 +74,30 @@ QString KindName(mode_t mode) {
 }  // namespace
 
 QString FileDateText(const QDateTime& moment, const QLocale& locale) {
+  // A run writes several dates per file; the locale's format is worked out once.
+  thread_local QLocale formatLocale = QLocale::c();
+  thread_local QString timeFormat = TimeFormatWithSeconds(formatLocale);
+  if (locale != formatLocale) {
+    formatLocale = locale;
+    timeFormat = TimeFormatWithSeconds(locale);
+  }
   return locale.toString(moment.date(), QLocale::ShortFormat) + u' ' +
-         locale.toString(moment.time(), TimeFormatWithSeconds(locale));
+         locale.toString(moment.time(), timeFormat);
 }
 
 QString FileTypeDescription(const QString& path, const QByteArray& encodedPath, mode_t mode) {
+  return FileMimeType(path, encodedPath, mode).comment();
+}
+
+QMimeType FileMimeType(const QString& path, const QByteArray& encodedPath, mode_t mode) {
   const QMimeDatabase database;
   if (!S_ISREG(mode))
-    return database.mimeTypeForName(KindName(mode)).comment();
+    return database.mimeTypeForName(KindName(mode));
   const QString name = FileNameOf(path);
   const QList<QMimeType> byName = database.mimeTypesForFileName(name);
   if (byName.size() == 1)
-    return byName.front().comment();
-  return database.mimeTypeForFileNameAndData(name, ContentHead(encodedPath)).comment();
+    return byName.front();
+  return database.mimeTypeForFileNameAndData(name, ContentHead(encodedPath));
 }
 
 QString DriveOf(const QByteArray& encodedPath) {
@@ -95,6 +106,17 @@ QString DriveOf(const QByteArray& encodedPath) {
     return {};
   QString path = DecodeFileName(QByteArray(resolved));
   free(resolved);
+  // Finding the mount point reads the system's whole mount table. The files of
+  // one folder share theirs while they stay on the same device (a file system
+  // mounted on the folder meanwhile puts them on another).
+  struct stat fileStatus {};
+  const QString folder = FolderOf(path);
+  const bool known = stat(encodedPath.constData(), &fileStatus) == 0;
+  thread_local QString lastFolder;
+  thread_local dev_t lastDevice = 0;
+  thread_local QString lastDrive;
+  if (known && folder == lastFolder && fileStatus.st_dev == lastDevice)
+    return lastDrive;
   // Qt names paths in UTF-8 only; a mount point is reached through the nearest
   // folder whose name it can carry.
   while (HasUndecodableBytes(path)) {
@@ -102,7 +124,13 @@ QString DriveOf(const QByteArray& encodedPath) {
     if (path.size() > 1)
       path.chop(1);
   }
-  return QStorageInfo(path).rootPath();
+  const QString drive = QStorageInfo(path).rootPath();
+  if (known) {
+    lastFolder = folder;
+    lastDevice = fileStatus.st_dev;
+    lastDrive = drive;
+  }
+  return drive;
 }
 
 QString AbsolutePath(const QString& path) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QLocale>
+#include <QMimeType>
 #include <QString>
 
 #include <sys/types.h>
@@ -18,6 +19,8 @@ QString FileDateText(const QDateTime& moment, const QLocale& locale = QLocale::s
 // translation file) or unknown, the first bytes of a regular file decide too.
 // A FIFO, socket or device is described by its kind and never opened.
 QString FileTypeDescription(const QString& path, const QByteArray& encodedPath, mode_t mode);
+// The MIME type that description belongs to, found the same way.
+QMimeType FileMimeType(const QString& path, const QByteArray& encodedPath, mode_t mode);
 
 // The mount point of the file system that holds the path.
 QString DriveOf(const QByteArray& encodedPath);

@@ -12,6 +12,7 @@ class ILauncher;
 class IMediaLibrary;
 class IRandom;
 class ISettingsStore;
+class IShell;
 class ISpreadsheet;
 class ISkinEngine;
 
@@ -32,6 +33,7 @@ struct Platform {
   ISkinEngine* skin = nullptr;
   IMediaLibrary* mediaLibrary = nullptr;
   IFileSystem* fileSystem = nullptr;
+  IShell* shell = nullptr;
 };
 
 }  // namespace vistarel

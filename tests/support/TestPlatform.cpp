@@ -20,6 +20,7 @@ Platform TestPlatform::platform() const {
   p.skin = &skin;
   p.mediaLibrary = &mediaLibrary;
   p.fileSystem = &fileSystem;
+  p.shell = &shell;
   return p;
 }
 

@@ -8,6 +8,7 @@
 #include "support/FakeSpreadsheet.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeMediaLibrary.h"
+#include "support/FakeShell.h"
 #include "support/Fakes.h"
 #include "support/RecordingSkinEngine.h"
 #include "support/ScriptedDialogs.h"
@@ -39,6 +40,7 @@ struct TestPlatform {
   mutable RecordingSkinEngine skin;
   mutable FakeMediaLibrary mediaLibrary;
   mutable FakeFileSystem fileSystem;
+  mutable FakeShell shell;
 };
 
 }  // namespace vistarel::test

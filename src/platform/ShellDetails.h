@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QMimeType>
+#include <QString>
+
+#include <sys/types.h>
+
+namespace vistarel {
+
+// How the desktop shell on Linux words an entry's properties.
+
+// The name a file manager that hides extensions shows: the file name without
+// its last extension; a folder's whole name. A name that would be left empty
+// (".profile") is shown whole.
+QString DisplayNameOf(const QString& fileName, bool isFolder);
+
+// A size in the locale's human form with decimal units, as file managers show
+// it: "950 bytes", "10.4 kB", "1.2 MB".
+QString HumanSize(qint64 bytes);
+
+// The letters R H S A L for the read-only, hidden, system, archive and link
+// bits of an attribute value, in that order; the folder bit has none.
+QString AttributeLetters(int attributes);
+
+// The nine permission letters as ls shows them ("rw-r--r--"), with s, S, t
+// and T for the set-user-ID, set-group-ID and sticky bits.
+QString PermissionsText(mode_t mode);
+
+// "Video", "Audio", "Image", "Text" or "Other", by the MIME type.
+QString PerceivedType(const QMimeType& type);
+
+// The text of a user extended attribute ("user.xdg.comment"); empty when the
+// file has none. Reading one never opens the file.
+QString ExtendedAttribute(const QByteArray& encodedPath, const char* name);
+
+// The text a symbolic link holds.
+QString LinkTarget(const QByteArray& encodedPath);
+
+// User and group names by number, looked up once each; the number itself
+// when the system knows no name.
+class AccountNames {
+ public:
+  QString User(uid_t uid);
+  QString Group(gid_t gid);
+
+ private:
+  QHash<uid_t, QString> users_;
+  QHash<gid_t, QString> groups_;
+};
+
+}  // namespace vistarel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/Failure.h"
+#include "platform/LinuxShell.h"
+#include "platform/MediaInfoLibrary.h"
+#include "platform/SharedMediaParse.h"
+
+namespace vistarel::test {
+
+// The real desktop shell, on a MediaInfo library of its own, with folders that
+// a test scripts instead: their property names and their entries with values.
+// Every Namespace call is logged with its path.
+class FakeShell final : public IShell {
+ public:
+  struct Entry {
+    QString displayName;
+    QMap<int, QString> values;  // by property column
+  };
+
+  // From now on the folder (with or without its trailing separator) shows these
+  // property names (a column not given has no name) and these entries.
+  void Script(const QString& folder, const QMap<int, QString>& names,
+              const std::vector<Entry>& entries);
+  // From now on Namespace fails with `failure`.
+  void FailNamespace(const Failure& failure) { namespaceFailure_ = failure; }
+
+  QStringList calls;
+
+  std::unique_ptr<IShellFolder> Namespace(const QString& path) override;
+
+ private:
+  struct ScriptedFolder {
+    QMap<int, QString> names;
+    std::vector<Entry> entries;
+  };
+
+  MediaInfoLibrary library_;
+  SharedMediaParse media_{library_};
+  LinuxShell real_{media_};
+  std::map<QString, ScriptedFolder> scripted_;
+  std::optional<Failure> namespaceFailure_;
+};
+
+}  // namespace vistarel::test
