@@ -11,6 +11,7 @@ namespace vistarel {
 using namespace Qt::StringLiterals;
 
 void Form1::PushButton8_Click() {
+  const ResultTableUse::Claim reading = resultTableUse_.ClaimToRead();
   HandlerGuard guard(*platform_.dialogs, u"PushButton8_Click"_s);
   guard.Run([&] {
     QString fileName;
