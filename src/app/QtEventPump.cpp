@@ -18,8 +18,8 @@ void QtEventPump::Yield() {
 void QtEventPump::YieldSoon() {
   if (closing_) throw HandlerAbort{};
   // Reading the clock on every cell of a large table would cost more than the
-  // cell itself; every 64th call is often enough to keep the window live.
-  if (intervalMs_ > 0 && (++callsSinceClockRead_ & 63u) != 0) return;
+  // cell itself; every 8th call is often enough to keep the window live.
+  if (intervalMs_ > 0 && (++callsSinceClockRead_ & 7u) != 0) return;
   if (sinceLastPass_.elapsed() >= intervalMs_) Yield();
 }
 

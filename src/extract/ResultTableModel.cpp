@@ -88,8 +88,26 @@ void ResultTableModel::SetSubItem(int row, int subItem, const QString& text) {
     target->subItems.resize(slot + 1);
   }
   target->subItems[slot] = text;
-  const QModelIndex cell = index(row - 1, subItem);
-  Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
+  NoteChangedRow(row - 1);
+}
+
+void ResultTableModel::NoteChangedRow(int rowIndex) {
+  if (changedFirst_ < 0) {
+    changedFirst_ = changedLast_ = rowIndex;
+    QMetaObject::invokeMethod(this, &ResultTableModel::AnnounceChangedRows, Qt::QueuedConnection);
+    return;
+  }
+  changedFirst_ = std::min(changedFirst_, rowIndex);
+  changedLast_ = std::max(changedLast_, rowIndex);
+}
+
+void ResultTableModel::AnnounceChangedRows() {
+  const int first = changedFirst_;
+  // Rows removed since the change need no word: their removal told the views.
+  const int last = std::min(changedLast_, RowCount() - 1);
+  changedFirst_ = changedLast_ = -1;
+  if (first < 0 || first > last || ColumnCount() == 0) return;
+  Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount() - 1), {Qt::DisplayRole});
 }
 
 QString ResultTableModel::SubItem(int row, int subItem) const {

@@ -61,6 +61,11 @@ class ResultTableModel final : public QAbstractTableModel {
   void columnWidthChanged(int column);
 
  private:
+  // Cell writes come by the thousand during a run; the views hear of them once
+  // per pass of the event loop, as one span of changed rows.
+  void NoteChangedRow(int rowIndex);
+  void AnnounceChangedRows();
+
   struct Column {
     QString header;
     int width;
@@ -76,6 +81,8 @@ class ResultTableModel final : public QAbstractTableModel {
 
   std::vector<Column> columns_;
   std::vector<Row> rows_;
+  int changedFirst_ = -1;
+  int changedLast_ = -1;
 };
 
 }  // namespace vistarel
