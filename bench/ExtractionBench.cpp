@@ -23,6 +23,7 @@
 
 #include <sys/resource.h>
 
+#include "CommandLine.h"
 #include "app/Form1.h"
 #include "extract/MediaInfoDLL.h"
 #include "extract/ResultColumns.h"
@@ -112,19 +113,6 @@ double BindingSeconds(IMediaLibrary& library, const QStringList& paths) {
   return double(timer.nsecsElapsed()) / 1e9;
 }
 
-double CommandLineSeconds(const QString& program, const QString& folder) {
-  QProcess process;
-  process.setStandardOutputFile(QProcess::nullDevice());
-  QElapsedTimer timer;
-  timer.start();
-  process.start(program, {folder});
-  process.waitForFinished(-1);
-  const double seconds = double(timer.nsecsElapsed()) / 1e9;
-  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-    std::fprintf(stderr, "mediainfo failed: %s\n", process.readAllStandardError().constData());
-  return seconds;
-}
-
 double PeakMegabytes() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -163,7 +151,7 @@ int main(int argc, char** argv) {
     run = std::min(run, bench.RunSeconds(small));
     binding = std::min(binding, BindingSeconds(bench.mediaInfo, small));
     if (!cli.isEmpty())
-      reference = std::min(reference, CommandLineSeconds(cli, smallFolder));
+      reference = std::min(reference, CommandLineSeconds(cli, {smallFolder}));
   }
   std::printf("(a) run: %d files in %.3f s, %.0f files/s (best of %d)\n", kSmall, run, kSmall / run,
               kRounds);

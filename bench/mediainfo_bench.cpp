@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "CommandLine.h"
 #include "extract/MediaInfoDLL.h"
 #include "extract/ResultColumns.h"
 #include "platform/CharacterType.h"
@@ -48,19 +49,6 @@ double BindingSeconds(IMediaLibrary& library, const QStringList& paths) {
   const double seconds = double(timer.nsecsElapsed()) / 1e9;
   if (answered == 0)
     std::fputs("the binding read nothing\n", stderr);
-  return seconds;
-}
-
-double CommandLineSeconds(const QString& program, const QString& folder) {
-  QProcess process;
-  process.setStandardOutputFile(QProcess::nullDevice());
-  QElapsedTimer timer;
-  timer.start();
-  process.start(program, {folder});
-  process.waitForFinished(-1);
-  const double seconds = double(timer.nsecsElapsed()) / 1e9;
-  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-    std::fprintf(stderr, "mediainfo failed: %s\n", process.readAllStandardError().constData());
   return seconds;
 }
 
@@ -114,7 +102,7 @@ int main(int argc, char** argv) {
   for (int round = 0; round < kRounds; ++round) {
     binding = std::min(binding, BindingSeconds(library, paths));
     if (!cli.isEmpty())
-      reference = std::min(reference, CommandLineSeconds(cli, folder));
+      reference = std::min(reference, CommandLineSeconds(cli, {folder}));
   }
   const double bindingRate = kCopies / binding;
   std::printf("binding: %d files in %.3f s, %.0f files/s (best of %d)\n", kCopies, binding,

@@ -17,6 +17,11 @@ QString NameWithoutExtension(const QString& name) {
   return at < 0 ? name : name.left(at);
 }
 
+QString WithoutTrailingSeparators(QString path) {
+  while (path.size() > 1 && path.endsWith(kPathSeparator)) path.chop(1);
+  return path;
+}
+
 QString FixRootPath(const QString& path) {
 #ifdef Q_OS_WIN
   QString fixed = path;

@@ -20,6 +20,9 @@ QString FolderOf(const QString& path);
 // The text before the last dot; the whole name when there is no dot.
 QString NameWithoutExtension(const QString& name);
 
+// The path without trailing separators; the root keeps its one.
+QString WithoutTrailingSeparators(QString path);
+
 // Collapses the doubled separator that joining the root folder with a separator
 // and a name gives ("//x.avi" becomes "/x.avi"). Other text is left alone.
 QString FixRootPath(const QString& path);

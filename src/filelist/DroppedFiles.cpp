@@ -37,9 +37,4 @@ bool IsDroppedFolder(const QString& path) {
   }
 }
 
-QString DroppedFolderPath(QString path) {
-  while (path.size() > 1 && path.endsWith(kPathSeparator)) path.chop(1);
-  return path;
-}
-
 }  // namespace vistarel

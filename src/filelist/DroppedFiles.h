@@ -20,8 +20,4 @@ std::optional<QStringList> DroppedPaths(const QMimeData* data);
 // counts as a file.
 bool IsDroppedFolder(const QString& path);
 
-// A dropped folder as the folder walk takes it: no trailing separator, except
-// the root.
-QString DroppedFolderPath(QString path);
-
 }  // namespace vistarel

@@ -4,6 +4,7 @@
 
 #include "app/Form1.h"
 #include "app/HandlerGuard.h"
+#include "extract/PathHelpers.h"
 #include "filelist/AddFolder.h"
 #include "filelist/DroppedFiles.h"
 #include "filelist/InputListModel.h"
@@ -34,7 +35,7 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event) {
                [&] { paths = DroppedPaths(event->mimeData()).value_or(QStringList()); });
     for (const QString& path : std::as_const(paths)) {
       if (IsDroppedFolder(path)) {
-        AddFolderTree(DroppedFolderPath(path), u"*.*"_s, *platform_.fileSystem, Pump(), *inputList_,
+        AddFolderTree(WithoutTrailingSeparators(path), u"*.*"_s, *platform_.fileSystem, Pump(), *inputList_,
                       guard);
       } else {
         guard.Step(kUnnumbered, [&] { inputList_->Append(path); });

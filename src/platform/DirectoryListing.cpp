@@ -14,16 +14,13 @@
 #include "platform/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
+#include "platform/FolderReader.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
 
 // The bits of an entry that decide whether a listing returns it, read from the
 // entry's type where that is enough, so that plain files cost no stat.
@@ -89,20 +86,17 @@ void SortNames(QStringList& names) {
 }
 
 QStringList ListDirectory(const QString& folder, const QString& pattern, int mask) {
-  const std::unique_ptr<DIR, DirCloser> dir(opendir(EncodeFileName(folder).constData()));
-  if (!dir) {
-    if (errno == ENOENT || errno == ENOTDIR)
+  FolderReader dir(folder);
+  if (!dir.IsOpen()) {
+    if (dir.OpenError() == ENOENT || dir.OpenError() == ENOTDIR)
       return {};
-    ThrowErrno(errno, folder);
+    ThrowErrno(dir.OpenError(), folder);
   }
   const QString prefix = folder.endsWith(kPathSeparator) ? folder : folder + kPathSeparator;
   QStringList names;
-  errno = 0;
-  while (const dirent* entry = readdir(dir.get())) {
+  while (const dirent* entry = dir.Next()) {
     const char* raw = entry->d_name;
-    if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
-      continue;
-    const QString name = DecodeFileName(QByteArray::fromRawData(raw, qsizetype(strlen(raw))));
+    const QString name = DecodeFileName(raw, qsizetype(strlen(raw)));
     if (!MatchesWildcard(pattern, name))
       continue;
     int bits = 0;

@@ -77,12 +77,6 @@ int AttributesFrom(const struct stat& entry, const struct stat* target, const QS
   return value;
 }
 
-QString WithoutTrailingSeparators(const QString& path) {
-  QString trimmed = path;
-  while (trimmed.size() > 1 && trimmed.endsWith(kPathSeparator)) trimmed.chop(1);
-  return trimmed;
-}
-
 }  // namespace
 
 int FailureNumberForErrno(int error) {

@@ -13,6 +13,7 @@
 #include "platform/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
+#include "platform/FolderReader.h"
 #include "platform/FileProperties.h"
 #include "platform/TextFileStream.h"
 
@@ -28,19 +29,6 @@ constexpr int kNoSuchProperty = 438;
   throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path, number);
 }
 
-QString WithoutTrailingSeparators(QString path) {
-  while (path.size() > 1 && path.endsWith(kPathSeparator)) path.chop(1);
-  return path;
-}
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
-bool IsDotOrDotDot(const char* name) {
-  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 class LinuxFolder final : public IFolder {
  public:
   LinuxFolder(QString path, const struct stat& status)
@@ -52,19 +40,12 @@ class LinuxFolder final : public IFolder {
   int Attributes() override { return AttributesOf(path_); }
 
   QStringList SubFolders() override {
-    const std::unique_ptr<DIR, DirCloser> dir(opendir(EncodeFileName(path_).constData()));
-    if (!dir)
-      ThrowErrno(errno, path_);
+    FolderReader dir(path_);
+    if (!dir.IsOpen())
+      ThrowErrno(dir.OpenError(), path_);
     QStringList names;
-    for (;;) {
-      errno = 0;
-      const dirent* entry = readdir(dir.get());
-      if (entry == nullptr) {
-        if (errno != 0)
-          ThrowErrno(errno, path_);
-        break;
-      }
-      if (IsDotOrDotDot(entry->d_name) || !IsFolder(dir.get(), *entry))
+    while (const dirent* entry = dir.Next()) {
+      if (!IsFolder(dir.get(), *entry))
         continue;
       names.append(DecodeFileName(entry->d_name, qsizetype(std::strlen(entry->d_name))));
     }

@@ -20,6 +20,7 @@
 #include "platform/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
+#include "platform/FolderReader.h"
 #include "platform/FileProperties.h"
 #include "platform/SharedMediaParse.h"
 #include "platform/ShellMediaValues.h"
@@ -100,15 +101,6 @@ struct FolderStamp {
   throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path,
                 failure_number::kPathNotFound);
 }
-
-QString WithoutTrailingSeparators(QString path) {
-  while (path.size() > 1 && path.endsWith(kPathSeparator)) path.chop(1);
-  return path;
-}
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
 
 bool IsFolderEntry(DIR* dir, const dirent& entry) {
   if (entry.d_type == DT_DIR)
@@ -343,21 +335,12 @@ std::shared_ptr<const LinuxShell::Listing> LinuxShell::ListingOf(const QString& 
   listing->stamp = stamp;
   ++listings_;
   // A folder that may not be read shows no entries, as in a file manager.
-  const std::unique_ptr<DIR, DirCloser> dir(opendir(encoded.constData()));
-  if (!dir && errno != EACCES && errno != EPERM)
-    ThrowErrno(errno, folder);
+  FolderReader dir(folder);
+  if (!dir.IsOpen() && dir.OpenError() != EACCES && dir.OpenError() != EPERM)
+    ThrowErrno(dir.OpenError(), folder);
   QSet<QString> folders;
-  while (dir) {
-    errno = 0;
-    const dirent* entry = readdir(dir.get());
-    if (entry == nullptr) {
-      if (errno != 0)
-        ThrowErrno(errno, folder);
-      break;
-    }
+  while (const dirent* entry = dir.Next()) {
     const char* raw = entry->d_name;
-    if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
-      continue;
     const QString name = DecodeFileName(raw, qsizetype(std::strlen(raw)));
     listing->names.append(name);
     if (IsFolderEntry(dir.get(), *entry))

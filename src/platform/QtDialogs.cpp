@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "extract/PathHelpers.h"
+
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
@@ -75,9 +77,7 @@ QString QtDialogs::SaveFileName(const QString& title, const QList<FileFilter>& f
 }
 
 QString QtDialogs::ExistingDirectory(const QString& caption) {
-  QString folder = QFileDialog::getExistingDirectory(Owner(), caption);
-  while (folder.size() > 1 && folder.endsWith(u'/')) folder.chop(1);
-  return folder;
+  return WithoutTrailingSeparators(QFileDialog::getExistingDirectory(Owner(), caption));
 }
 
 }  // namespace vistarel
