@@ -10,22 +10,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/resources/Samples}
 mkdir -p "$out"
 
-command -v ffmpeg >/dev/null || {
-  echo "make-samples: ffmpeg is missing (apt-get install ffmpeg)" >&2
-  exit 1
-}
+source "$root/tools/ffmpeg-common.sh"
 
 seconds=3
 video() { echo -f lavfi -i "testsrc=size=320x240:rate=$1:duration=$seconds"; }
 tone() { echo -f lavfi -i "sine=frequency=$1:sample_rate=$2:duration=$seconds"; }
-exact=(-fflags +bitexact -flags:v +bitexact -flags:a +bitexact -map_metadata -1)
-
-make() {
-  local name=$1
-  shift
-  ffmpeg -hide_banner -loglevel error -y "$@" "$out/$name"
-  echo "$name: $(stat -c %s "$out/$name") bytes"
-}
 
 # shellcheck disable=SC2046
 {

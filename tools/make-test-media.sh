@@ -8,21 +8,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/tests/data/media}
 mkdir -p "$out"
 
-command -v ffmpeg >/dev/null || {
-  echo "make-test-media: ffmpeg is missing (apt-get install ffmpeg)" >&2
-  exit 1
-}
+source "$root/tools/ffmpeg-common.sh"
 
 video() { echo -f lavfi -i "testsrc=size=$1:rate=$2:duration=1"; }
 tone() { echo -f lavfi -i "sine=frequency=440:sample_rate=$1:duration=1"; }
-exact=(-fflags +bitexact -flags:v +bitexact -flags:a +bitexact -map_metadata -1)
-
-make() {
-  local name=$1
-  shift
-  ffmpeg -hide_banner -loglevel error -y "$@" "$out/$name"
-  echo "$name: $(stat -c %s "$out/$name") bytes"
-}
 
 # shellcheck disable=SC2046
 {
