@@ -24,17 +24,17 @@
 #include <sys/resource.h>
 
 #include "CommandLine.h"
-#include "app/Form1.h"
-#include "extract/MediaInfoDLL.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
 #include "platform/CharacterType.h"
 #include "platform/LinuxFileSystem.h"
 #include "platform/LinuxShell.h"
+#include "platform/MediaInfoDLL.h"
 #include "platform/MediaInfoLibrary.h"
 #include "platform/SharedMediaParse.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

@@ -14,15 +14,15 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/Form1.h"
 #include "extract/ResultTableModel.h"
+#include "gui/QtDialogs.h"
 #include "platform/Clock.h"
 #include "platform/Launcher.h"
-#include "platform/QtDialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemClock.h"
 #include "platform/XlsxCellText.h"
 #include "platform/XlsxSpreadsheet.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

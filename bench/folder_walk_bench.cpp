@@ -13,13 +13,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/HandlerGuard.h"
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
 #include "platform/CharacterType.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/LinuxFileSystem.h"
+#include "report/HandlerGuard.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

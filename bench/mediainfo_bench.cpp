@@ -17,10 +17,10 @@
 #include <unistd.h>
 
 #include "CommandLine.h"
-#include "extract/MediaInfoDLL.h"
 #include "extract/ResultColumns.h"
 #include "platform/CharacterType.h"
 #include "platform/LinuxFileSystem.h"
+#include "platform/MediaInfoDLL.h"
 #include "platform/MediaInfoLibrary.h"
 
 using namespace vistarel;

@@ -1,3 +1,3 @@
-#include "app/Application.h"
+#include "window/Application.h"
 
 int main(int argc, char** argv) { return vistarel::RunApplication(argc, argv); }

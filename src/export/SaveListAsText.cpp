@@ -1,7 +1,7 @@
 #include "export/SaveListAsText.h"
 
+#include "base/PathHelpers.h"
 #include "export/TabLayout.h"
-#include "extract/PathHelpers.h"
 #include "extract/ResultTableModel.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"

@@ -1,6 +1,6 @@
 #include "extract/ExtractionRun.h"
 
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 
 namespace vistarel {
 

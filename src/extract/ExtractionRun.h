@@ -4,8 +4,8 @@
 
 #include <array>
 
+#include "base/Failure.h"
 #include "extract/ResultColumns.h"
-#include "platform/Failure.h"
 #include "platform/Shell.h"
 
 namespace vistarel {

@@ -4,13 +4,12 @@
 
 #include <array>
 
+#include "platform/MediaLibrary.h"
+
 namespace vistarel {
 
 // Where a fixed result column takes its value from.
 enum class ColumnSource { Path, Media, File };
-
-// MediaInfo stream kinds, as the library numbers them.
-enum class StreamKind { General = 0, Video = 1, Audio = 2 };
 
 struct FixedColumn {
   const char16_t* header;

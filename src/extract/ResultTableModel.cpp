@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 namespace vistarel {
 

@@ -1,6 +1,6 @@
 #include "filelist/AddFiles.h"
 
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 
 namespace vistarel {
 

@@ -3,16 +3,16 @@
 #include <memory>
 #include <set>
 
-#include "app/HandlerGuard.h"
-#include "extract/PathHelpers.h"
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"
 #include "platform/DirectoryListing.h"
 #include "platform/EventPump.h"
-#include "platform/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
+#include "report/HandlerGuard.h"
 
 namespace vistarel {
 

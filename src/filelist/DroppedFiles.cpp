@@ -3,8 +3,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "extract/PathHelpers.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileUrls.h"
 

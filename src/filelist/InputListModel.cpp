@@ -1,6 +1,6 @@
 #include "filelist/InputListModel.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 namespace vistarel {
 

@@ -10,8 +10,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 
-#include "extract/PathHelpers.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
 #include "platform/FolderReader.h"

@@ -9,8 +9,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "extract/PathHelpers.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "platform/FileNames.h"
 
 namespace vistarel {

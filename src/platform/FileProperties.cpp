@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 #include "platform/FileNames.h"
 
 namespace vistarel {

@@ -8,13 +8,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "extract/PathHelpers.h"
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "platform/DirectoryListing.h"
-#include "platform/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
-#include "platform/FolderReader.h"
 #include "platform/FileProperties.h"
+#include "platform/FolderReader.h"
 #include "platform/TextFileStream.h"
 
 namespace vistarel {

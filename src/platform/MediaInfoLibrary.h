@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/MediaLibrary.h"
 
 #include <optional>

@@ -5,6 +5,9 @@
 
 namespace vistarel {
 
+// MediaInfo stream kinds, as the library numbers them.
+enum class StreamKind { General = 0, Video = 1, Audio = 2 };
+
 // The calls of the MediaInfo library's C interface that the program makes, one
 // for one. Text is the library's wide text: UTF-32 where wchar_t has 32 bits.
 // An answer of Get belongs to the library and is stale after the next call on

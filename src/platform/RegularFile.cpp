@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"

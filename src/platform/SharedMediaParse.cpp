@@ -2,9 +2,9 @@
 
 #include <sys/stat.h>
 
-#include "extract/MediaInfoDLL.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/FileNames.h"
+#include "platform/MediaInfoDLL.h"
 
 namespace vistarel {
 

@@ -12,7 +12,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
 

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "extract/MediaInfoDLL.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
+#include "platform/MediaInfoDLL.h"
 
 namespace vistarel {
 

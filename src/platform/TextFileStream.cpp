@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
 

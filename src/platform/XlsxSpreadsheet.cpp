@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/Launcher.h"
 #include "platform/XlsxWorkbook.h"
 

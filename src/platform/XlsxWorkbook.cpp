@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/XlsxCellText.h"
 
 namespace vistarel {

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
+#include "base/Failure.h"
 #include "export/CopyListToClipboard.h"
 #include "extract/ResultTableModel.h"
 #include "platform/EventPump.h"
-#include "platform/Failure.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
-#include "app/MousePointer.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
+#include "gui/MousePointer.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

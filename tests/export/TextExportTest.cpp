@@ -5,17 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
-#include "app/MousePointer.h"
-#include "app/ProgressBar.h"
+#include "base/Failure.h"
 #include "export/SaveListAsText.h"
 #include "extract/ResultTableModel.h"
+#include "gui/MousePointer.h"
+#include "gui/ProgressBar.h"
 #include "platform/EventPump.h"
-#include "platform/Failure.h"
 #include "platform/Progress.h"
 #include "support/FakeFileSystem.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

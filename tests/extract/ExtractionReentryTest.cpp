@@ -1,6 +1,6 @@
 // What the user can do while "Start Extracting Metadata" yields, and what a run
 // may not do while an export reads the table.
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 #include "extract/RunFixture.h"
 
 namespace vistarel {

@@ -8,9 +8,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/MousePointer.h"
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 #include "extract/RunFixture.h"
+#include "gui/MousePointer.h"
 #include "platform/FileNames.h"
 
 namespace vistarel {

@@ -11,9 +11,9 @@
 
 #include <langinfo.h>
 
-#include "extract/MediaInfoDLL.h"
 #include "platform/CharacterType.h"
 #include "platform/FileNames.h"
+#include "platform/MediaInfoDLL.h"
 #include "platform/MediaInfoLibrary.h"
 
 using namespace vistarel;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Failure.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
-#include "platform/Failure.h"
 
 namespace vistarel {
 namespace {

@@ -11,14 +11,14 @@
 #include <memory>
 #include <vector>
 
-#include "app/Form1.h"
-#include "app/ProgressBar.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
+#include "gui/ProgressBar.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel::test {
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
 #include "filelist/AddFiles.h"
 #include "filelist/InputListModel.h"
-#include "platform/QtDialogs.h"
+#include "gui/QtDialogs.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

@@ -7,13 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/HandlerGuard.h"
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
 #include "platform/DirectoryListing.h"
 #include "platform/EventPump.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
+#include "report/HandlerGuard.h"
 #include "support/FakeFileSystem.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpecialFiles.h"

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
-#include "app/ListView.h"
-#include "app/MousePointer.h"
 #include "filelist/InputListModel.h"
+#include "gui/ListView.h"
+#include "gui/MousePointer.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
-#include "extract/MediaInfoDLL.h"
 #include "filelist/InputListModel.h"
 #include "platform/FileUrls.h"
+#include "platform/MediaInfoDLL.h"
 #include "platform/MediaInfoLibrary.h"
 #include "support/TestPlatform.h"
+#include "window/Form1.h"
 
 namespace vistarel {
 namespace {

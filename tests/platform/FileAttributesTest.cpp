@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
 #include "support/TempTree.h"

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/FileNames.h"
 #include "platform/FileProperties.h"
 #include "platform/LinuxFileSystem.h"

@@ -8,10 +8,10 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "extract/MediaInfoDLL.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/FileNames.h"
 #include "platform/LinuxShell.h"
+#include "platform/MediaInfoDLL.h"
 #include "platform/SharedMediaParse.h"
 #include "platform/ShellDetails.h"
 #include "platform/ShellMediaValues.h"

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 
 #include "SheetReader.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/XlsxSpreadsheet.h"
 #include "support/Fakes.h"
 #include "support/TempTree.h"

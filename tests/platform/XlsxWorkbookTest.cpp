@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SheetReader.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/XlsxCellText.h"
 #include "platform/XlsxWorkbook.h"
 #include "support/TempTree.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/LinuxFileSystem.h"
 
 namespace vistarel::test {

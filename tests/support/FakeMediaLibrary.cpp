@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 namespace vistarel::test {
 

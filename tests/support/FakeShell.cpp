@@ -1,6 +1,6 @@
 #include "support/FakeShell.h"
 
-#include "extract/PathHelpers.h"
+#include "base/PathHelpers.h"
 
 namespace vistarel::test {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/LinuxShell.h"
 #include "platform/MediaInfoLibrary.h"
 #include "platform/SharedMediaParse.h"

@@ -1,6 +1,6 @@
 #include "support/FakeSpreadsheet.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 namespace vistarel::test {
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/SkinEngine.h"
 
 namespace vistarel::test {

@@ -1,6 +1,6 @@
 #include "support/TestPlatform.h"
 
-#include "app/Form1.h"
+#include "window/Form1.h"
 
 namespace vistarel::test {
 

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "platform/Platform.h"
-#include "support/FakeSpreadsheet.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeMediaLibrary.h"
 #include "support/FakeShell.h"
+#include "support/FakeSpreadsheet.h"
 #include "support/Fakes.h"
 #include "support/RecordingSkinEngine.h"
 #include "support/ScriptedDialogs.h"

@@ -1,0 +1,101 @@
+#include "window/Application.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/Addresses.h"
+#include "gui/DesktopLauncher.h"
+#include "gui/QtClipboard.h"
+#include "gui/QtDialogs.h"
+#include "gui/StyleSheetSkinEngine.h"
+#include "platform/CharacterType.h"
+#include "platform/LinuxFileSystem.h"
+#include "platform/LinuxShell.h"
+#include "platform/MediaInfoLibrary.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SharedMediaParse.h"
+#include "platform/SystemClock.h"
+#include "platform/XlsxSpreadsheet.h"
+#include "window/Form1.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+void CentreOnScreen(QWidget& window) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return;
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  window.move(frame.topLeft());
+}
+
+}  // namespace
+
+int RunApplication(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fputs(
+        "vistarel: no display to show the window on; start it on a virtual one with: "
+        "xvfb-run -a vistarel\n",
+        stderr);
+    return 1;
+  }
+
+  QApplication application(argc, argv);
+  // Only now: making the application has just applied the environment's locale.
+  UseUtf8CharacterType();
+  QApplication::setOrganizationName(u"Quorvane"_s);
+  QApplication::setApplicationName(QString::fromUtf16(kProductName));
+  QApplication::setDesktopFileName(u"com.quorvane.Vistarel"_s);
+
+  QtDialogs dialogs;
+  QtSettingsStore settings;
+  SystemClock clock;
+  SystemRandom random;
+  DesktopLauncher launcher;
+  QtClipboard clipboard;
+  XlsxSpreadsheet spreadsheet(launcher);
+  StyleSheetSkinEngine skin;
+  MediaInfoLibrary mediaInfo;
+  // The shell's media columns come from the run's own parse of each file.
+  SharedMediaParse mediaLibrary(mediaInfo);
+  LinuxFileSystem fileSystem;
+  LinuxShell shell(mediaLibrary);
+
+  Platform platform;
+  platform.programFolder = QCoreApplication::applicationDirPath();
+  platform.dialogs = &dialogs;
+  platform.settings = &settings;
+  platform.clock = &clock;
+  platform.random = &random;
+  platform.launcher = &launcher;
+  platform.clipboard = &clipboard;
+  platform.spreadsheet = &spreadsheet;
+  platform.skin = &skin;
+  platform.mediaLibrary = &mediaLibrary;
+  platform.fileSystem = &fileSystem;
+  platform.shell = &shell;
+
+  Form1 window(platform);
+  // Closed while start-up was still running (during the splash): the event
+  // loop never started, so there is nothing left to quit.
+  if (window.Pump().IsClosing()) return 0;
+  CentreOnScreen(window);
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace vistarel
