@@ -9,9 +9,10 @@ VISTAREL_BUILD_PACKAGES=(
   fonts-liberation2
 )
 # What only the tests and benchmarks use: the media library's own command line,
-# ffmpeg-free archive readers, a virtual display and a non-UTF-8 locale.
+# ffmpeg-free archive readers, a virtual display, a non-UTF-8 locale and FUSE
+# to play a slow disk.
 VISTAREL_TEST_PACKAGES=(
-  mediainfo unzip xvfb xauth locales xdotool xclip libxcb1-dev
+  mediainfo unzip xvfb xauth locales xdotool xclip libxcb1-dev fuse3 libfuse3-dev
 )
 
 vistarel_install_packages() {

@@ -1,0 +1,245 @@
+/*
+ * slowfs: mirrors a folder read-only through FUSE and plays a slow or stalled
+ * disk, so that tests can see how the program copes with reads that take long
+ * or never end.
+ *
+ *   slowfs <source-folder> <mount-point> [--delay-ms N] [FUSE options]
+ *
+ * Every read answers only after N milliseconds (300 by default). A read of a
+ * file whose name contains "stall" never answers; its stat and open still do.
+ * A stalled read ends only when slowfs exits, or when the reader is being
+ * killed, so that a killed reader does not stay stuck in the kernel.
+ */
+#define FUSE_USE_VERSION 31
+#define _GNU_SOURCE
+
+#include <fuse.h>
+#include <fuse_lowlevel.h>
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+static const char* source_root; /* absolute, so that daemonizing (cd /) does not matter */
+static unsigned delay_ms = 300;
+
+/* The path in the source folder of a path in the file system ("/a/b"). */
+static int source_path(const char* path, char* out) {
+  int length = snprintf(out, PATH_MAX, "%s%s", source_root, path);
+  return (length < 0 || length >= PATH_MAX) ? -ENAMETOOLONG : 0;
+}
+
+static void sleep_ms(unsigned ms) {
+  struct timespec left = {ms / 1000, (long)(ms % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
+static int is_stall_file(const char* path) {
+  const char* slash = strrchr(path, '/');
+  return strstr(slash != NULL ? slash + 1 : path, "stall") != NULL;
+}
+
+/* Whether a thread is being killed: a fatal signal puts SIGKILL among the
+ * pending signals of every thread of the process. A gone thread counts too. */
+static int is_dying(pid_t thread) {
+  char name[64];
+  snprintf(name, sizeof name, "/proc/%d/status", (int)thread);
+  FILE* status = fopen(name, "r");
+  if (status == NULL)
+    return 1;
+  char line[256];
+  unsigned long long pending = 0;
+  while (fgets(line, sizeof line, status) != NULL) {
+    if (sscanf(line, "SigPnd: %llx", &pending) == 1)
+      break;
+  }
+  fclose(status);
+  return (pending >> (SIGKILL - 1)) & 1;
+}
+
+/* Never answers, as a disk that stopped: waits until slowfs exits or the
+ * reader is being killed (the kernel waits on the answer even then). */
+static int stall(void) {
+  struct fuse_context* context = fuse_get_context();
+  struct fuse_session* session = fuse_get_session(context->fuse);
+  while (!fuse_session_exited(session)) {
+    if (is_dying(context->pid))
+      return -EINTR;
+    sleep_ms(100);
+  }
+  return -EIO;
+}
+
+static void* slowfs_init(struct fuse_conn_info* conn, struct fuse_config* config) {
+  (void)conn;
+  /* Ask the source every time: the mirror must follow it exactly. */
+  config->entry_timeout = 0;
+  config->attr_timeout = 0;
+  config->negative_timeout = 0;
+  return NULL;
+}
+
+static int slowfs_getattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
+  (void)fi;
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  return lstat(real, st) == 0 ? 0 : -errno;
+}
+
+static int slowfs_readlink(const char* path, char* buffer, size_t size) {
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  ssize_t length = readlink(real, buffer, size - 1);
+  if (length < 0)
+    return -errno;
+  buffer[length] = '\0';
+  return 0;
+}
+
+static int slowfs_readdir(const char* path, void* buffer, fuse_fill_dir_t fill, off_t offset,
+                          struct fuse_file_info* fi, enum fuse_readdir_flags flags) {
+  (void)offset;
+  (void)fi;
+  (void)flags;
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  DIR* folder = opendir(real);
+  if (folder == NULL)
+    return -errno;
+  struct dirent* entry;
+  while ((entry = readdir(folder)) != NULL) {
+    struct stat st;
+    memset(&st, 0, sizeof st);
+    st.st_ino = entry->d_ino;
+    st.st_mode = (mode_t)DTTOIF(entry->d_type);
+    if (fill(buffer, entry->d_name, &st, 0, 0) != 0)
+      break;
+  }
+  closedir(folder);
+  return 0;
+}
+
+static int slowfs_open(const char* path, struct fuse_file_info* fi) {
+  if ((fi->flags & O_ACCMODE) != O_RDONLY)
+    return -EROFS;
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  int fd = open(real, O_RDONLY);
+  if (fd < 0)
+    return -errno;
+  fi->fh = (uint64_t)fd;
+  /* Past the page cache: each read() of the reader is a read here, delayed
+   * on its own, and a second read of a file is as slow as the first. */
+  fi->direct_io = 1;
+  return 0;
+}
+
+static int slowfs_read(const char* path, char* buffer, size_t size, off_t offset,
+                       struct fuse_file_info* fi) {
+  if (is_stall_file(path))
+    return stall();
+  sleep_ms(delay_ms);
+  ssize_t count = pread((int)fi->fh, buffer, size, offset);
+  return count < 0 ? -errno : (int)count;
+}
+
+static int slowfs_release(const char* path, struct fuse_file_info* fi) {
+  (void)path;
+  close((int)fi->fh);
+  return 0;
+}
+
+static const struct fuse_operations operations = {
+    .getattr = slowfs_getattr,
+    .readlink = slowfs_readlink,
+    .open = slowfs_open,
+    .read = slowfs_read,
+    .release = slowfs_release,
+    .readdir = slowfs_readdir,
+    .init = slowfs_init,
+};
+
+static int usage(const char* program) {
+  fprintf(stderr,
+          "usage: %s <source-folder> <mount-point> [--delay-ms N] [FUSE options, e.g. -f]\n",
+          program);
+  return 2;
+}
+
+static int parse_delay(const char* text) {
+  char* end;
+  errno = 0;
+  unsigned long value = strtoul(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || errno != 0 || value > 3600000UL || text[0] == '-')
+    return -1;
+  delay_ms = (unsigned)value;
+  return 0;
+}
+
+int main(int argc, char* argv[]) {
+  char* folders[2] = {NULL, NULL};
+  int folder_count = 0;
+  char** options = calloc((size_t)argc, sizeof *options); /* the FUSE options given */
+  if (options == NULL)
+    return 1;
+  int option_count = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--delay-ms") == 0) {
+      if (i + 1 >= argc || parse_delay(argv[++i]) != 0)
+        return usage(argv[0]);
+    } else if (strncmp(argv[i], "--delay-ms=", 11) == 0) {
+      if (parse_delay(argv[i] + 11) != 0)
+        return usage(argv[0]);
+    } else if (strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
+      options[option_count++] = argv[i];
+      options[option_count++] = argv[++i];
+    } else if (argv[i][0] == '-') {
+      options[option_count++] = argv[i];
+    } else if (folder_count < 2) {
+      folders[folder_count++] = argv[i];
+    } else {
+      return usage(argv[0]);
+    }
+  }
+  if (folder_count != 2)
+    return usage(argv[0]);
+
+  source_root = realpath(folders[0], NULL);
+  struct stat st;
+  if (source_root == NULL || stat(source_root, &st) != 0 || !S_ISDIR(st.st_mode)) {
+    fprintf(stderr, "slowfs: %s is not a folder\n", folders[0]);
+    return 1;
+  }
+  if (strcmp(source_root, "/") == 0)
+    source_root = ""; /* paths from FUSE start with their own slash */
+
+  /* FUSE sees: the program, the mount point, read-only, then the options given.
+   * max_idle_threads only quiets a false warning of libfuse 3.14.0. */
+  char** fuse_argv = calloc((size_t)option_count + 5, sizeof *fuse_argv);
+  if (fuse_argv == NULL)
+    return 1;
+  fuse_argv[0] = argv[0];
+  fuse_argv[1] = folders[1];
+  fuse_argv[2] = "-o";
+  fuse_argv[3] = "ro,default_permissions,fsname=slowfs,subtype=slowfs,max_idle_threads=16";
+  memcpy(fuse_argv + 4, options, (size_t)option_count * sizeof *options);
+  return fuse_main(option_count + 4, fuse_argv, &operations, NULL);
+}
