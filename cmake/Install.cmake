@@ -4,7 +4,9 @@
 set(VISTAREL_INSTALL_PROGRAM_DIR "lib/vistarel")
 set(VISTAREL_APP_ID "com.quorvane.Vistarel")
 
-install(TARGETS vistarel RUNTIME DESTINATION "${VISTAREL_INSTALL_PROGRAM_DIR}")
+# The media worker sits beside the executable, where the program starts it;
+# it is not a user command, so it has no link in bin and no manual page.
+install(TARGETS vistarel vistarel-media-worker RUNTIME DESTINATION "${VISTAREL_INSTALL_PROGRAM_DIR}")
 install(FILES "${PROJECT_SOURCE_DIR}/resources/program/HAND-M.CUR"
         DESTINATION "${VISTAREL_INSTALL_PROGRAM_DIR}")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/resources/Splash"

@@ -4,6 +4,9 @@
 
 #include <array>
 
+#include <QList>
+
+#include "platform/MediaAnswers.h"
 #include "platform/MediaLibrary.h"
 
 namespace vistarel {
@@ -25,6 +28,9 @@ inline constexpr char16_t kRunTimeColumnPrefix[] = u"File General - ";
 
 // The 50 fixed columns of the result table, in order; index 0 is column 1.
 const std::array<FixedColumn, kFixedColumnCount>& FixedColumns();
+
+// The queries of the media columns (sub-items 1 to 38), in column order.
+QList<MediaQuery> MediaColumnQueries();
 
 // The input list's one column: its header has a leading blank, unlike column 1
 // of the result table.

@@ -17,7 +17,7 @@ class QtEventPump final : public IEventPump {
   // The yield of a wait: sleeps until an event comes, at most one interval,
   // then processes what is pending, so that waiting costs no processor time.
   // With an interval of 0 it only processes what is pending.
-  void Wait();
+  void Wait() override;
 
   void MarkClosing() { closing_ = true; }
   bool IsClosing() const { return closing_; }

@@ -2,8 +2,8 @@
 
 namespace vistarel {
 
-// The yield of long handlers: lets the window handle what is pending. Both calls
-// throw HandlerAbort when the window was closed meanwhile.
+// The yield of long handlers: lets the window handle what is pending. Every
+// call throws HandlerAbort when the window was closed meanwhile.
 class IEventPump {
  public:
   virtual ~IEventPump() = default;
@@ -13,13 +13,19 @@ class IEventPump {
   // some time has passed since the last pass, so it costs next to nothing in a
   // tight loop while the window still repaints and takes clicks.
   virtual void YieldSoon() = 0;
+  // The yield of a wait for something that comes as an event (a worker's
+  // answer): sleeps until an event comes, or a short while, then processes
+  // what is pending. By default a plain yield.
+  virtual void Wait() { Yield(); }
 };
 
-// For code that runs without a window: yields do nothing.
+// For code that runs without a window: yields do nothing, and a wait only
+// takes the events of the core (a worker's answer, a timer).
 class NoEventPump final : public IEventPump {
  public:
   void Yield() override {}
   void YieldSoon() override {}
+  void Wait() override;
 };
 
 }  // namespace vistarel

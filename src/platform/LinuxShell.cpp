@@ -19,10 +19,10 @@
 #include "base/PathHelpers.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileAttributes.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileNames.h"
 #include "platform/FileProperties.h"
 #include "platform/FolderReader.h"
-#include "platform/SharedMediaParse.h"
 #include "platform/ShellMediaValues.h"
 
 namespace vistarel {
@@ -155,7 +155,7 @@ struct EntryFacts {
 
 class LinuxShellFolder final : public IShellFolder {
  public:
-  LinuxShellFolder(std::shared_ptr<const LinuxShell::Listing> listing, SharedMediaParse& media,
+  LinuxShellFolder(std::shared_ptr<const LinuxShell::Listing> listing, IShellMediaSource& media,
                    AccountNames& accounts)
       : listing_(std::move(listing)), media_(media), accounts_(accounts) {}
 
@@ -277,21 +277,21 @@ class LinuxShellFolder final : public IShellFolder {
         std::optional<ShellMediaValues> kept;
         if (identity)
           kept = media_.Recall(*identity);
-        facts.media = kept ? *kept : ParseShellMediaValues(media_.Library(), facts.path);
+        facts.media = kept ? *kept : media_.Parse(facts.path);
       }
     }
     return (*facts.media)[size_t(column)];
   }
 
   std::shared_ptr<const LinuxShell::Listing> listing_;
-  SharedMediaParse& media_;
+  IShellMediaSource& media_;
   AccountNames& accounts_;
   std::unordered_map<int, EntryFacts> facts_;
 };
 
 }  // namespace
 
-LinuxShell::LinuxShell(SharedMediaParse& media) : media_(media) {}
+LinuxShell::LinuxShell(IShellMediaSource& media) : media_(media) {}
 LinuxShell::~LinuxShell() = default;
 
 QString LinuxShell::PropertyNameOf(int column) {

@@ -10,7 +10,7 @@
 
 namespace vistarel {
 
-class SharedMediaParse;
+class IShellMediaSource;
 
 // The desktop shell on Linux. A folder's entries are shown as a file manager
 // that hides extensions shows them; the values of the 41 property columns come
@@ -24,7 +24,7 @@ class SharedMediaParse;
 // of a large folder lists it once, not once per file.
 class LinuxShell final : public IShell {
  public:
-  explicit LinuxShell(SharedMediaParse& media);
+  explicit LinuxShell(IShellMediaSource& media);
   ~LinuxShell() override;
   LinuxShell(const LinuxShell&) = delete;
   LinuxShell& operator=(const LinuxShell&) = delete;
@@ -42,7 +42,7 @@ class LinuxShell final : public IShell {
  private:
   std::shared_ptr<const Listing> ListingOf(const QString& folder);
 
-  SharedMediaParse& media_;
+  IShellMediaSource& media_;
   AccountNames accounts_;
   // The folders listed last, the most recent first.
   std::list<std::shared_ptr<const Listing>> recent_;

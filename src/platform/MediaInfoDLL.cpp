@@ -128,6 +128,10 @@ MediaInfoHandle MediaInfo_New(IMediaLibrary& library) {
 
 bool MediaInfo_Open(IMediaLibrary& library, MediaInfoHandle handle, const QString& path) {
   RequireHandle(library, handle);
+  // A library that reads in workers gets the path as it is: there the
+  // worker's own binding looks at the file, never the window's process.
+  if (library.ReadsFilesElsewhere())
+    return library.Open(handle, ToLibraryString(path).c_str()) != 0;
   const QByteArray bytes = EncodeFileName(path);
   if (!IsRegularFile(bytes))
     return false;

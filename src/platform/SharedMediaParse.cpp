@@ -1,19 +1,10 @@
 #include "platform/SharedMediaParse.h"
 
-#include <sys/stat.h>
-
 #include "base/Failure.h"
 #include "platform/FileNames.h"
 #include "platform/MediaInfoDLL.h"
 
 namespace vistarel {
-
-std::optional<FileIdentity> IdentityOf(const QByteArray& encodedPath) {
-  struct stat status {};
-  if (stat(encodedPath.constData(), &status) != 0)
-    return std::nullopt;
-  return FileIdentity{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-}
 
 std::optional<ShellMediaValues> SharedMediaParse::Recall(const FileIdentity& identity) const {
   if (last_ && last_->identity == identity)

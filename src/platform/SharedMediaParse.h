@@ -1,48 +1,28 @@
 #pragma once
 
-#include <QByteArray>
-
-#include <ctime>
 #include <optional>
 #include <unordered_map>
 
-#include <sys/types.h>
-
+#include "platform/FileIdentity.h"
 #include "platform/MediaLibrary.h"
 #include "platform/ShellMediaValues.h"
 
 namespace vistarel {
-
-// A file as it is now: the same identity means the same file, unchanged.
-struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-
-  bool operator==(const FileIdentity& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
-  }
-};
-
-// The identity of the file a path leads to; none when it cannot be looked up.
-std::optional<FileIdentity> IdentityOf(const QByteArray& encodedPath);
 
 // The MediaInfo library as the extraction run and the desktop shell share it.
 // Every call passes through; when a handle that opened a file by its path is
 // closed, the shell's media values are read from it first and kept. The run
 // parses each file once for its 38 queries, and the shell's media columns of
 // that file come from the same parse instead of a second one.
-class SharedMediaParse final : public IMediaLibrary {
+class SharedMediaParse final : public IMediaLibrary, public IShellMediaSource {
  public:
   explicit SharedMediaParse(IMediaLibrary& library) : library_(library) {}
 
-  // The library itself, for parses of the shell's own.
-  IMediaLibrary& Library() { return library_; }
-  // The shell's media values of the file closed last, when `identity` is that
-  // file, unchanged since.
-  std::optional<ShellMediaValues> Recall(const FileIdentity& identity) const;
+  std::optional<ShellMediaValues> Recall(const FileIdentity& identity) const override;
+  // A parse of the shell's own, with the library itself.
+  ShellMediaValues Parse(const QString& path) override {
+    return ParseShellMediaValues(library_, path);
+  }
 
   void Load() override { library_.Load(); }
   Handle New() override { return library_.New(); }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "base/Addresses.h"
+#include "extract/ResultColumns.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtDialogs.h"
@@ -14,9 +15,8 @@
 #include "platform/CharacterType.h"
 #include "platform/LinuxFileSystem.h"
 #include "platform/LinuxShell.h"
-#include "platform/MediaInfoLibrary.h"
+#include "platform/PooledMediaLibrary.h"
 #include "platform/QtSettingsStore.h"
-#include "platform/SharedMediaParse.h"
 #include "platform/SystemClock.h"
 #include "platform/XlsxSpreadsheet.h"
 #include "window/Form1.h"
@@ -69,9 +69,11 @@ int RunApplication(int argc, char** argv) {
   QtClipboard clipboard;
   XlsxSpreadsheet spreadsheet(launcher);
   StyleSheetSkinEngine skin;
-  MediaInfoLibrary mediaInfo;
-  // The shell's media columns come from the run's own parse of each file.
-  SharedMediaParse mediaLibrary(mediaInfo);
+  // The library reads the files in workers beside the program; the shell's
+  // media columns come from the run's own parse of each file.
+  PooledMediaLibrary mediaLibrary(
+      MediaWorkerCommand{QCoreApplication::applicationDirPath() + u"/vistarel-media-worker"_s, {}},
+      MediaColumnQueries());
   LinuxFileSystem fileSystem;
   LinuxShell shell(mediaLibrary);
 

@@ -1,5 +1,7 @@
 // "Start Extracting Metadata": one result row per input file, filled from the
 // MediaInfo library, the file-system object and the desktop shell.
+#include <optional>
+
 #include "base/Addresses.h"
 #include "base/PathHelpers.h"
 #include "extract/ExtractionRun.h"
@@ -10,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/MediaInfoDLL.h"
+#include "platform/MediaLibrary.h"
 #include "platform/Shell.h"
 #include "report/HandlerGuard.h"
 #include "window/Form1.h"
@@ -55,9 +58,12 @@ void Form1::PushButton2_Click() {
     // yields do not change what this run processes.
     QStringList files;
     int count = 0;
+    // The library's workers read the files ahead of the run, in list order.
+    std::optional<MediaReadAhead> readAhead;
     guard.Step(112, [&] {
       files = inputList_->Entries();
       count = int(files.size());
+      readAhead.emplace(library, files, pump_);
     });
     ShellPropertyHeaders headers;
     for (int j = 1; j <= count; ++j) {
@@ -146,6 +152,7 @@ void Form1::PushButton2_Click() {
       guard.Step(276, [&] { folderObject.reset(); });
       guard.Step(278, [&] { shell = nullptr; });
     }  // 280: next j
+    readAhead.reset();
 
     guard.Step(282, [&] { fileSystem = nullptr; });
     guard.Step(284, [&] { SetMousePointer(mouse_pointer::kDefault); });

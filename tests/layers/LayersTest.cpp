@@ -20,14 +20,15 @@ namespace fs = std::filesystem;
 struct Layer {
   std::string folder;  // under src/; empty for main.cpp at the top
   int level;
-  bool core;           // part of vistarel_core: Qt Core only
+  bool core;           // Qt Core only: vistarel_core and the media worker
 };
 
 const std::vector<Layer>& Layers() {
   static const std::vector<Layer> layers = {
       {"base", 0, true},     {"platform", 1, true}, {"report", 2, true},
       {"filelist", 3, true}, {"extract", 3, true},  {"export", 4, true},
-      {"gui", 5, false},     {"window", 6, false},  {"", 7, false},
+      {"worker", 5, true},   {"gui", 5, false},     {"window", 6, false},
+      {"", 7, false},
   };
   return layers;
 }
