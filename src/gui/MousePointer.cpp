@@ -1,16 +1,18 @@
 #include "gui/MousePointer.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPixmap>
 
 #include "base/Failure.h"
+#include "platform/RegularFile.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr qint64 kMaxCursorBytes = 1 << 20;
 
 quint16 ReadLe16(const QByteArray& bytes, qsizetype at) {
   return static_cast<quint16>(static_cast<quint8>(bytes[at]) |
@@ -20,12 +22,9 @@ quint16 ReadLe16(const QByteArray& bytes, qsizetype at) {
 }  // namespace
 
 QCursor LoadCursorFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    throw Failure(file.errorString() + u": "_s + path, failure_number::kFileNotFound);
-  }
-  // A cursor is small; a larger file is not one, and reading it whole would be waste.
-  const QByteArray bytes = file.read(1 << 20);
+  // A cursor is small; a larger file is not one. A FIFO or device in its place
+  // fails rather than hangs the start-up.
+  const QByteArray bytes = ReadRegularFile(path, kMaxCursorBytes);
   QImage image;
   if (!image.loadFromData(bytes)) throw Failure(u"Invalid picture: "_s + path);
 

@@ -13,7 +13,8 @@ inline constexpr int kCustom = 99;
 }  // namespace mouse_pointer
 
 // Loads a Windows cursor file (.cur) as a pointer, with the hot spot the file
-// names. Throws Failure when the file is not a loadable picture.
+// names. Throws Failure when the file is not a regular file or not a loadable
+// picture; never blocks on a FIFO or device.
 QCursor LoadCursorFile(const QString& path);
 
 }  // namespace vistarel

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 
@@ -42,6 +43,30 @@ bool ReturnsWithoutBlocking(const QString& fifo, const std::function<void()>& wo
   if (writer >= 0)
     close(writer);
   return false;
+}
+
+bool ReturnsWithoutBlockingHere(const QString& fifo, const std::function<void()>& work) {
+  std::promise<void> finished;
+  std::atomic<bool> freed = false;
+  auto watchdog = std::async(std::launch::async, [&, done = finished.get_future()] {
+    if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+      return;
+    freed = true;
+    // Opening and closing at once wakes a reader stuck in its open; it then
+    // reads the end of the file.
+    const int writer = open(EncodeFileName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer >= 0)
+      close(writer);
+  });
+  {
+    struct Finish {
+      std::promise<void>& promise;
+      ~Finish() { promise.set_value(); }
+    } finish{finished};
+    work();
+  }
+  watchdog.wait();
+  return !freed;
 }
 
 }  // namespace vistarel::test

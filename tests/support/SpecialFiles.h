@@ -19,5 +19,8 @@ bool MakeFifo(const QString& path);
 // writer opens the FIFO to free whatever is stuck on it, the work is awaited
 // and the result is false: the work blocked on the FIFO.
 bool ReturnsWithoutBlocking(const QString& fifo, const std::function<void()>& work);
+// The same for work that must stay on the calling thread (widgets): a watchdog
+// thread frees the FIFO instead.
+bool ReturnsWithoutBlockingHere(const QString& fifo, const std::function<void()>& work);
 
 }  // namespace vistarel::test

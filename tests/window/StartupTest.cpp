@@ -14,6 +14,7 @@
 #include "gui/QtEventPump.h"
 #include "gui/StartupHelpers.h"
 #include "platform/SystemClock.h"
+#include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
 #include "window/Form1.h"
@@ -137,6 +138,21 @@ TEST(FormLoad, AnUnloadableHandPointerIsReportedAtLine106AndStartUpGoesOn) {
   EXPECT_FALSE(form->HasHandPointerImage());
   form->SetMousePointer(mouse_pointer::kCustom);
   EXPECT_EQ(form->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(form->ResultTable().ColumnCount(), 50);
+}
+
+// Opening a FIFO for reading waits for a writer: the window would never come.
+TEST(FormLoad, AHandPointerThatIsAFifoIsReportedAtLine106WithoutBlocking) {
+  test::TestPlatform fakes;
+  const QString fifo = fakes.programDir.filePath(u"HAND-M.CUR"_s);
+  ASSERT_TRUE(test::MakeFifo(fifo));
+  std::unique_ptr<Form1> form;
+  EXPECT_TRUE(test::ReturnsWithoutBlockingHere(fifo, [&] { form = fakes.MakeForm(); }));
+  const auto reports = fakes.dialogs.ErrorReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_TRUE(reports[0].text.contains(u"Form1.Form_Load at line 106"_s));
+  EXPECT_TRUE(reports[0].text.contains(u"Not a regular file"_s));
+  EXPECT_FALSE(form->HasHandPointerImage());
   EXPECT_EQ(form->ResultTable().ColumnCount(), 50);
 }
 
