@@ -1,7 +1,8 @@
 #include "filelist/AddFolder.h"
 
 #include <memory>
-#include <set>
+#include <utility>
+#include <vector>
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
@@ -27,7 +28,29 @@ constexpr int kListingMask = listing_mask::kHidden | listing_mask::kSystem;
 constexpr size_t kFirstRoom = 100;
 constexpr size_t kMoreRoom = 50;
 
-using ReachedFolders = std::set<FolderIdentity>;
+// The folders the walk went through to reach a folder, the folder itself first.
+// A subfolder that leads to one of them is a link back up: walking it again
+// would never end. Any other link is walked like a folder.
+struct Lineage {
+  FolderIdentity folder;
+  std::shared_ptr<const Lineage> parent;
+};
+using LineagePtr = std::shared_ptr<const Lineage>;
+
+bool LeadsBackUp(const Lineage* lineage, const FolderIdentity& folder) {
+  for (; lineage != nullptr; lineage = lineage->parent.get()) {
+    if (lineage->folder == folder)
+      return true;
+  }
+  return false;
+}
+
+// A folder that is gone, or no longer a folder, when it is looked up: folders
+// come and go all the time (caches, temporary folders, /proc).
+bool IsGone(const Failure& failure) {
+  return failure.number() == failure_number::kPathNotFound ||
+         failure.number() == failure_number::kFileNotFound;
+}
 
 bool MaySearch(IFolder& folder) {
   if (folder.IsRootFolder())
@@ -40,64 +63,79 @@ bool IsRefusedSubFolderName(const QString& name) {
   return IsUnsafeName(name) || name.contains(u'?') || name == u"."_s || name == u".."_s;
 }
 
-// Notes the folder a subfolder path leads to; true when the walk has reached it
-// before, through a link back to an ancestor or a sibling. Only folders that
-// will be searched count, so a skipped trash folder does not hide an ordinary
-// link to it. A path that cannot be looked up now counts as new: the lookup of
-// its own level deals with it.
-bool ReachedBefore(IFileSystem& fileSystem, const QString& path, ReachedFolders& reached) {
-  try {
-    const std::unique_ptr<IFolder> folder = fileSystem.GetFolder(path);
-    return MaySearch(*folder) && !reached.insert(folder->Identity()).second;
-  } catch (const Failure&) {
-    return false;
+// The folders of one level, each with the lineage of the folder it was found in
+// (none for the folders the walk was given).
+struct Level {
+  QStringList folders;
+  std::vector<LineagePtr> parents;
+
+  void Append(const QString& folder, LineagePtr parent) {
+    folders.append(folder);
+    parents.push_back(std::move(parent));
   }
-}
+  // Removes the first entry equal to `folder` and keeps `at` on the entry
+  // before the next one to visit.
+  void Remove(const QString& folder, qsizetype& at) {
+    const qsizetype found = folders.indexOf(folder);
+    if (found < 0)
+      return;
+    folders.removeAt(found);
+    parents.erase(parents.begin() + found);
+    if (found <= at)
+      --at;
+  }
+};
 
-// Removes the first entry equal to `folder` and keeps `at` on the entry before
-// the next one to visit.
-void RemoveFolder(QStringList& folders, const QString& folder, qsizetype& at) {
-  const qsizetype found = folders.indexOf(folder);
-  if (found < 0)
-    return;
-  folders.removeAt(found);
-  if (found <= at)
-    --at;
-}
-
-void Expand(QStringList& folders, bool recurse, IFileSystem& fileSystem, IEventPump& pump,
-            ReachedFolders& reached) {
-  QStringList found;
-  for (qsizetype at = 0; at < folders.size(); ++at) {
-    const QString path = folders.at(at);
-    // A failure to look the folder up or read its attributes ends the whole walk.
-    const std::unique_ptr<IFolder> folder = fileSystem.GetFolder(path);
-    pump.YieldSoon();
-    if (!MaySearch(*folder))
+void Expand(Level& level, bool recurse, IFileSystem& fileSystem, IEventPump& pump) {
+  Level found;
+  for (qsizetype at = 0; at < level.folders.size(); ++at) {
+    const QString path = level.folders.at(at);
+    const LineagePtr parent = level.parents.at(static_cast<size_t>(at));
+    std::unique_ptr<IFolder> folder;
+    try {
+      folder = fileSystem.GetFolder(path);
+      pump.YieldSoon();
+      if (!MaySearch(*folder))
+        continue;
+    } catch (const Failure& failure) {
+      // A subfolder that is gone is dropped like one the user may not read;
+      // any other failure to look a folder up ends the whole walk.
+      if (parent == nullptr || !IsGone(failure))
+        throw;
+      level.Remove(path, at);
       continue;
-    reached.insert(folder->Identity());
+    }
+    const FolderIdentity identity = folder->Identity();
+    if (LeadsBackUp(parent.get(), identity)) {
+      level.Remove(path, at);
+      continue;
+    }
+    const auto lineage = std::make_shared<const Lineage>(Lineage{identity, parent});
     try {
       for (const QString& name : folder->SubFolders()) {
         pump.YieldSoon();
-        if (IsRefusedSubFolderName(name))
-          continue;
-        const QString subFolder = path + name + kPathSeparator;
-        if (!ReachedBefore(fileSystem, subFolder, reached))
-          found.append(subFolder);
+        if (!IsRefusedSubFolderName(name))
+          found.Append(FixRootPath(path + name + kPathSeparator), lineage);
       }
     } catch (const Failure& failure) {
       // A folder the user may not read is dropped; any other failure only ends
       // the walk of this folder's subfolders.
       if (failure.number() == failure_number::kPermissionDenied)
-        RemoveFolder(folders, path, at);
+        level.Remove(path, at);
     }
   }
-  if (recurse && !found.isEmpty())
-    Expand(found, true, fileSystem, pump, reached);
-  for (const QString& path : found) {
+  if (recurse && !found.folders.isEmpty())
+    Expand(found, true, fileSystem, pump);
+  for (qsizetype at = 0; at < found.folders.size(); ++at) {
     pump.YieldSoon();
-    if (MaySearch(*fileSystem.GetFolder(path)))
-      folders.append(path);
+    const QString& path = found.folders.at(at);
+    try {
+      if (MaySearch(*fileSystem.GetFolder(path)))
+        level.Append(path, found.parents.at(static_cast<size_t>(at)));
+    } catch (const Failure& failure) {
+      if (!IsGone(failure))
+        throw;
+    }
   }
 }
 
@@ -125,8 +163,9 @@ NameArray ListFiles(const QString& folder, const QString& pattern) {
 
 void ExpandSubFolders(QStringList& folders, bool recurse, IFileSystem& fileSystem,
                       IEventPump& pump) {
-  ReachedFolders reached;
-  Expand(folders, recurse, fileSystem, pump, reached);
+  Level level{folders, std::vector<LineagePtr>(static_cast<size_t>(folders.size()))};
+  Expand(level, recurse, fileSystem, pump);
+  folders = std::move(level.folders);
 }
 
 bool IsUnsafeName(const QString& name) {
@@ -154,11 +193,13 @@ void AddFolderTree(const QString& folder, const QString& pattern, IFileSystem& f
     for (int slot = 1; slot <= names.Highest(); ++slot) {  // 120
       if (guard.Test(122, [&] { return names[slot].startsWith(u'~'); }))
         continue;
+      // The root's files get their one separator here already, so that a report
+      // names them as the list will.
       QString path;
-      guard.Step(124, [&] { path = current + kPathSeparator + names[slot]; });
+      guard.Step(124, [&] { path = FixRootPath(current + kPathSeparator + names[slot]); });
       // A file whose attributes cannot be read is reported and added all the same.
       if (guard.Test(126, [&] { return AttributesOf(path) != kSkippedFileAttributes; })) {
-        guard.Step(126, [&] { list.Append(FixRootPath(path)); });
+        guard.Step(126, [&] { list.Append(path); });
       }
     }  // 128: next name
   }    // 128: next folder

@@ -51,9 +51,11 @@ NameArray ListFiles(const QString& folder, const QString& pattern);
 
 // Appends to `folders` (each ending in a separator) every folder below them
 // that may be searched, in level order: all direct subfolders of the list, then
-// theirs, and so on. A folder that may not be read is taken out of the list; a
-// folder reached again through a link is walked only once. Yields to the event
-// loop once per folder looked up, per subfolder seen and per folder listed.
+// theirs, and so on. A folder that may not be read, and a subfolder that is gone
+// when it is looked up, are taken out of the list. Links are walked like
+// folders, except one that leads back to the folder it is in or to one of that
+// folder's ancestors in the walk. Yields to the event loop once per folder
+// looked up, per subfolder seen and per folder listed.
 void ExpandSubFolders(QStringList& folders, bool recurse, IFileSystem& fileSystem,
                       IEventPump& pump);
 

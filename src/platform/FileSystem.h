@@ -25,8 +25,9 @@ class IFolder {
   virtual bool IsRootFolder() = 0;
   // The attribute value of the folder (see FileAttributes.h).
   virtual int Attributes() = 0;
-  // The names of the direct subfolders (links to folders included), in listing
-  // order. Throws Failure 70 when the folder may not be read.
+  // The names of the direct subfolders (links to folders included, except on
+  // the kernel's /proc and /sys), in listing order. Throws Failure 70 when the
+  // folder may not be read.
   virtual QStringList SubFolders() = 0;
   // The folder the path led to when it was looked up.
   virtual FolderIdentity Identity() = 0;

@@ -6,7 +6,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
@@ -43,9 +45,10 @@ class LinuxFolder final : public IFolder {
     FolderReader dir(path_);
     if (!dir.IsOpen())
       ThrowErrno(dir.OpenError(), path_);
+    const bool followsLinks = !IsKernelFileSystem(dirfd(dir.get()));
     QStringList names;
     while (const dirent* entry = dir.Next()) {
-      if (!IsFolder(dir.get(), *entry))
+      if (!IsFolder(dir.get(), *entry, followsLinks))
         continue;
       names.append(DecodeFileName(entry->d_name, qsizetype(std::strlen(entry->d_name))));
     }
@@ -56,15 +59,26 @@ class LinuxFolder final : public IFolder {
   FolderIdentity Identity() override { return identity_; }
 
  private:
+  // The kernel's own file systems link their objects to each other in a web
+  // (every device to its bus, driver and class and back; every process to its
+  // folders): a walk that followed those links as folders would practically
+  // never end. Their real folders are folders as anywhere.
+  static bool IsKernelFileSystem(int folder) {
+    struct statfs system {};
+    return fstatfs(folder, &system) == 0 &&
+           (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
+  }
+
   // The entry's type answers for most entries, so a large folder of files
   // costs no stat per file; links and unknown types are looked up.
-  static bool IsFolder(DIR* dir, const dirent& entry) {
+  static bool IsFolder(DIR* dir, const dirent& entry, bool followsLinks) {
     if (entry.d_type == DT_DIR)
       return true;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
       return false;
     struct stat target {};
-    return fstatat(dirfd(dir), entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    const int flags = followsLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+    return fstatat(dirfd(dir), entry.d_name, &target, flags) == 0 && S_ISDIR(target.st_mode);
   }
 
   QString path_;

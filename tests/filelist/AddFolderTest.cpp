@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -146,15 +147,31 @@ TEST_F(FolderWalk, SkipsFoldersWithUnsafeNames) {
     EXPECT_TRUE(IsUnsafeName(name)) << name.toStdString();
 }
 
-TEST_F(FolderWalk, WalksEachFolderOnceThroughLinkLoops) {
+// Only a link back to the folder it is in or to one of that folder's ancestors
+// is a cycle; a link to a sibling or a deeper folder is walked like a folder, so
+// its files are listed under both paths, in level order.
+TEST_F(FolderWalk, WalksLinksLikeFoldersButNotBackUpTheirOwnPath) {
   tree.File(u"V/a.avi"_s);
   tree.File(u"V/A/x.avi"_s);
   tree.File(u"V/B/b.avi"_s);
   tree.File(u"V/C/c.avi"_s);
-  Link(tree.Path(u"V"_s), u"V/A/up"_s);     // to its own ancestor
-  Link(tree.Path(u"V/C"_s), u"V/B/toC"_s);  // B and C lead to each other
+  tree.File(u"V/C/D/d.avi"_s);
+  Link(tree.Path(u"V"_s), u"V/A/up"_s);      // to its own ancestor
+  Link(tree.Path(u"V/A"_s), u"V/A/self"_s);  // to the folder it is in
+  Link(tree.Path(u"V/C"_s), u"V/B/toC"_s);   // B and C lead to each other
   Link(tree.Path(u"V/B"_s), u"V/C/toB"_s);
-  EXPECT_EQ(WalkV(), (QStringList{u"V/a.avi"_s, u"V/A/x.avi"_s, u"V/B/b.avi"_s, u"V/C/c.avi"_s}));
+  Link(tree.Path(u"V/C/D"_s), u"V/A_toD"_s);  // to a deeper folder
+  EXPECT_EQ(WalkV(), (QStringList{u"V/a.avi"_s, u"V/A/x.avi"_s, u"V/A_toD/d.avi"_s, u"V/B/b.avi"_s,
+                                  u"V/C/c.avi"_s, u"V/B/toC/c.avi"_s, u"V/C/D/d.avi"_s,
+                                  u"V/C/toB/b.avi"_s, u"V/B/toC/D/d.avi"_s}));
+  EXPECT_TRUE(dialogs.boxes.empty());
+
+  // The case: the real folder is not hidden by a link to it met first.
+  test::TempTree other;
+  other.File(u"W/B/x.avi"_s);
+  ASSERT_TRUE(QFile::link(other.Path(u"W/B"_s), other.Path(u"W/A_linkToB"_s)));
+  EXPECT_EQ(Walk(other.Path(u"W"_s), u"*.avi"_s),
+            (QStringList{other.Path(u"W/A_linkToB/x.avi"_s), other.Path(u"W/B/x.avi"_s)}));
 }
 
 // Permission denied drops that folder and its tree; its siblings are searched.
@@ -196,6 +213,49 @@ TEST_F(FolderWalk, OtherFailuresEndOneFolderOrTheWalkAsTheyArise) {
   EXPECT_EQ(ReportedLine(0), 112);
 }
 
+// Folders come and go during a long walk: one that is gone, or is no longer a
+// folder, when its level looks it up is dropped without a report; the rest of
+// the tree is still listed. Other lookup failures keep ending the walk (above).
+TEST_F(FolderWalk, ASubfolderThatVanishesBeforeItsLookupIsDroppedSilently) {
+  tree.File(u"V/a.avi"_s);
+  tree.File(u"V/Gone/g.avi"_s);
+  tree.File(u"V/Gone/deeper/h.avi"_s);
+  tree.File(u"V/NowFile/n.avi"_s);
+  tree.File(u"V/S/s.avi"_s);
+  tree.File(u"V/S/T/t.avi"_s);
+  bool changed = false;
+  pump.onYield = [&] {
+    // Once the top folder's subfolders are all seen, before any is looked up.
+    if (changed || fileSystem.calls.last() != u"SubFolders "_s + tree.Path(u"V/"_s))
+      return;
+    changed = QDir(tree.Path(u"V/Gone"_s)).removeRecursively() &&
+              QDir(tree.Path(u"V/NowFile"_s)).removeRecursively() &&
+              test::WriteFileBytes(tree.Path(u"V/NowFile"_s), "x");
+  };
+  EXPECT_EQ(WalkV(u"*"_s),
+            (QStringList{u"V/a.avi"_s, u"V/NowFile"_s, u"V/S/s.avi"_s, u"V/S/T/t.avi"_s}));
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(dialogs.boxes.empty());
+
+  // A folder gone after its level was walked, before it is taken into the list.
+  tree.File(u"V/Late/l.avi"_s);
+  changed = false;
+  pump.onYield = [&] {
+    if (changed || fileSystem.calls.last() != u"SubFolders "_s + tree.Path(u"V/S/T/"_s))
+      return;
+    changed = QDir(tree.Path(u"V/Late"_s)).removeRecursively();
+  };
+  EXPECT_EQ(WalkV(u"*"_s),
+            (QStringList{u"V/a.avi"_s, u"V/NowFile"_s, u"V/S/s.avi"_s, u"V/S/T/t.avi"_s}));
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(dialogs.boxes.empty());
+
+  // The chosen folder itself is no subfolder: its lookup failure is reported.
+  EXPECT_EQ(Walk(tree.Path(u"missing"_s), u"*"_s), QStringList());
+  ASSERT_EQ(dialogs.ErrorReports().size(), 1u);
+  EXPECT_EQ(ReportedLine(0), 112);
+}
+
 // The listing of a folder that fails lists nothing there, and not the names of
 // the folder listed before it under this folder's path.
 TEST_F(FolderWalk, AFolderWhoseListingFailsListsNothing) {
@@ -227,6 +287,21 @@ TEST_F(FolderWalk, TheRootFolderGivesPathsWithOneLeadingSeparator) {
   EXPECT_EQ(Walk(u"/"_s, u"*"_s), expected);
   EXPECT_TRUE(fileSystem.calls.contains(u"GetFolder //"_s));
   EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// What a report of a walk from the root names has one leading separator too.
+TEST_F(FolderWalk, TheRootsSubfoldersAreLookedUpWithOneLeadingSeparator) {
+  fileSystem.Fail(u"Attributes"_s, Failure(u"stop at the first subfolder"_s, 57));
+  EXPECT_EQ(Walk(u"/"_s, u"no file has this name"_s), QStringList());
+  ASSERT_EQ(dialogs.ErrorReports().size(), 1u);
+  QStringList subFolderLookups;
+  for (const QString& call : std::as_const(fileSystem.calls)) {
+    if (call.startsWith(u"GetFolder /"_s) && call != u"GetFolder //"_s)
+      subFolderLookups << call;
+  }
+  ASSERT_FALSE(subFolderLookups.isEmpty());
+  for (const QString& call : std::as_const(subFolderLookups))
+    EXPECT_FALSE(call.startsWith(u"GetFolder //"_s)) << call.toStdString();
 }
 
 }  // namespace

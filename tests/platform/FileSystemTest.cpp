@@ -75,6 +75,19 @@ TEST_F(FileSystem, FoldersKnowTheRootTheirAttributesAndTheirSubfolders) {
   EXPECT_EQ(fileSystem.GetFolder(walk + u"/Alpha"_s)->SubFolders(), QStringList{u"inner"_s});
 }
 
+// /proc links every process to its folders (and to itself): followed as
+// folders, walking "/" would not end. Its real folders stay subfolders.
+TEST_F(FileSystem, TheKernelsFileSystemsGiveNoLinksAsSubfolders) {
+  const QStringList proc = fileSystem.GetFolder(u"/proc"_s)->SubFolders();
+  EXPECT_TRUE(proc.contains(QString::number(getpid())));
+  EXPECT_FALSE(proc.contains(u"self"_s));
+  const QString own = u"/proc/"_s + QString::number(getpid());
+  const QStringList process = fileSystem.GetFolder(own)->SubFolders();
+  EXPECT_TRUE(process.contains(u"task"_s));
+  EXPECT_FALSE(process.contains(u"cwd"_s));
+  EXPECT_FALSE(process.contains(u"root"_s));
+}
+
 TEST_F(FileSystem, WalkingAFolderThatMayNotBeReadFailsWith70) {
   if (geteuid() == 0)
     GTEST_SKIP() << "root reads every folder";
