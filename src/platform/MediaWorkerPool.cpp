@@ -314,6 +314,7 @@ void MediaWorkerPool::Break(const Failure& failure) {
   for (const auto& worker : workers) {
     worker->process->disconnect(this);
     worker->process->kill();
+    worker->process->waitForFinished(5000);
     worker->process->deleteLater();
     retry_.insert(retry_.end(), worker->queue.begin(), worker->queue.end());
   }

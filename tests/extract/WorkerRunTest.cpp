@@ -1,0 +1,209 @@
+// The extraction run with the MediaInfo library in real media workers, on the
+// real file system and shell.
+#include <QDir>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+#include "extract/ResultColumns.h"
+#include "extract/ResultTableModel.h"
+#include "filelist/InputListModel.h"
+#include "platform/LinuxFileSystem.h"
+#include "platform/LinuxShell.h"
+#include "platform/MediaInfoLibrary.h"
+#include "platform/PooledMediaLibrary.h"
+#include "platform/SharedMediaParse.h"
+#include "support/SpecialFiles.h"
+#include "support/TempTree.h"
+#include "support/TestPlatform.h"
+#include "window/Form1.h"
+
+namespace vistarel::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+MediaWorkerCommand Worker(QStringList arguments = {}) {
+  return {QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), std::move(arguments)};
+}
+
+MediaWorkerCommand WorkerOnStandIn() {
+  return Worker({QStringLiteral(VISTAREL_STANDIN_MEDIAINFO)});
+}
+
+MediaWorkerPool::Limits QuickStallLimit() {
+  MediaWorkerPool::Limits limits;
+  limits.stallLimit = 1500ms;
+  limits.stallCheck = 100ms;
+  return limits;
+}
+
+bool IsRunning(qint64 pid) {
+  return kill(pid_t(pid), 0) == 0;
+}
+
+// The real window over a media library of the test's choosing.
+class WorkerRun : public testing::Test {
+ protected:
+  std::unique_ptr<Form1> MakeForm(IMediaLibrary& library, IShellMediaSource& media) {
+    shell = std::make_unique<LinuxShell>(media);
+    Platform platform = fakes.platform();
+    platform.mediaLibrary = &library;
+    platform.fileSystem = &fileSystem;
+    platform.shell = shell.get();
+    auto form = std::make_unique<Form1>(platform);
+    form->Pump().SetInterval(15);
+    return form;
+  }
+
+  QString Add(Form1& form, const QString& sample, const QString& name) {
+    const QString path = tree.Path(name);
+    EXPECT_TRUE(CopyFileTo(TestDataPath(u"media/"_s + sample), path)) << path.toStdString();
+    form.InputList().Append(path);
+    return path;
+  }
+
+  static QString Cell(Form1& form, int row, const QString& header) {
+    const int column = form.ResultTable().ColumnIndexOf(header);
+    return column < 0 ? QString() : form.ResultTable().Cell(row, column);
+  }
+
+  QStringList ReportTexts() {
+    QStringList texts;
+    for (const ShownBox& box : fakes.dialogs.ErrorReports()) texts.append(box.text);
+    return texts;
+  }
+  QStringList Messages() {
+    QStringList texts;
+    for (const ShownBox& box : fakes.dialogs.Messages()) texts.append(box.text);
+    return texts;
+  }
+
+  TempTree tree;
+  TestPlatform fakes;
+  LinuxFileSystem fileSystem;
+  std::unique_ptr<LinuxShell> shell;
+};
+
+TEST_F(WorkerRun, AFileTheLibraryCrashesOnAndOneItLoopsOnCostOneReportEachWhileTheWindowAnswers) {
+  PooledMediaLibrary library(WorkerOnStandIn(), MediaColumnQueries(), QuickStallLimit());
+  auto form = MakeForm(library, library);
+  const QString good = Add(*form, u"mp4-h264-aac.mp4"_s, u"good.mp4"_s);
+  const QString crash = Add(*form, u"mp4-h264-aac.mp4"_s, u"crash.mp4"_s);
+  Add(*form, u"avi-mpeg4-mp3.avi"_s, u"other.avi"_s);
+  const QString loop = Add(*form, u"mov-h264-aac.mov"_s, u"loop.mov"_s);
+  Add(*form, u"mpeg-ps-mpeg2-mp2.mpg"_s, u"last.mpg"_s);
+  // "Help" pressed while the run waits for the looping file.
+  QTimer::singleShot(400ms, form.get(), [&] { form->PushButton(5)->click(); });
+
+  form->PushButton(2)->click();
+
+  const ResultTableModel& table = form->ResultTable();
+  ASSERT_EQ(table.RowCount(), 5);
+  const QStringList reports = ReportTexts();
+  ASSERT_EQ(reports.size(), 2) << reports.join(u"\n"_s).toStdString();
+  EXPECT_TRUE(reports[0].startsWith(u"The MediaInfo library stopped ("_s)) << reports[0].toStdString();
+  EXPECT_TRUE(reports[0].contains(u"while reading "_s + crash + u"; its media values are left empty."_s));
+  EXPECT_TRUE(reports[0].contains(u"PushButton2_Click at line 126"_s));
+  EXPECT_TRUE(reports[1].startsWith(u"The MediaInfo library made no progress for 1.5 seconds and "
+                                    u"was stopped while reading "_s + loop));
+  EXPECT_TRUE(reports[1].contains(u"PushButton2_Click at line 126"_s));
+
+  // Rows are numbered from 1.
+  EXPECT_EQ(Cell(*form, 1, u"General - Format"_s), u"MPEG-4"_s);
+  EXPECT_EQ(Cell(*form, 3, u"General - Format"_s), u"AVI"_s);
+  EXPECT_EQ(Cell(*form, 5, u"General - Format"_s), u"MPEG-PS"_s);
+  for (const int bad : {2, 4}) {
+    for (int s = 1; s <= kMediaColumnCount; ++s)
+      EXPECT_TRUE(table.Cell(bad, s + 1).isEmpty()) << bad << " " << s;
+    EXPECT_FALSE(table.Cell(bad, 49 + 1).isEmpty()) << "file-system cells are filled";
+  }
+  EXPECT_EQ(table.Cell(1, 1), good);
+  // The shell's media columns come from the same parse.
+  EXPECT_EQ(Cell(*form, 1, u"File General - Length"_s), u"0:00:01"_s);
+  EXPECT_EQ(Messages().size(), 2);
+  EXPECT_EQ(Messages().value(1), u"Done."_s);
+  EXPECT_NE(Messages().value(0), u"Done."_s) << "Help answered during the run";
+}
+
+TEST_F(WorkerRun, ClosingTheWindowDuringARunEndsItWithNoWorkerLeft) {
+  PooledMediaLibrary library(WorkerOnStandIn(), MediaColumnQueries());
+  auto form = MakeForm(library, library);
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"loop.mp4"_s);
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"b.mp4"_s);
+  QList<qint64> workers;
+  QTimer::singleShot(500ms, form.get(), [&] {
+    workers = library.Pool()->WorkerIds();
+    form->close();
+  });
+
+  form->PushButton(2)->click();
+
+  ASSERT_FALSE(workers.isEmpty());
+  EXPECT_EQ(library.Pool(), nullptr);
+  for (const qint64 pid : workers) EXPECT_FALSE(IsRunning(pid)) << pid;
+  EXPECT_TRUE(Messages().isEmpty()) << "no Done. after a close";
+}
+
+TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore) {
+  PooledMediaLibrary library(Worker({u"/nonexistent/libmediainfo.so.0"_s}), MediaColumnQueries());
+  auto form = MakeForm(library, library);
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"a.mp4"_s);
+
+  form->PushButton(2)->click();
+
+  static const QRegularExpression line(u"at line (\\d+)"_s);
+  std::vector<int> lines;
+  for (const QString& text : ReportTexts()) {
+    EXPECT_TRUE(text.startsWith(u"The MediaInfo library /nonexistent/libmediainfo.so.0 cannot be "
+                                u"loaded: "_s)) << text.toStdString();
+    lines.push_back(line.match(text).captured(1).toInt());
+  }
+  std::vector<int> expected = {124, 126};
+  for (int s = 1; s <= kMediaColumnCount; ++s) expected.push_back(128 + 2 * s);
+  expected.insert(expected.end(), {206, 208});
+  EXPECT_EQ(lines, expected);
+  EXPECT_FALSE(Cell(*form, 1, u"File System - Size"_s).isEmpty());
+}
+
+TEST_F(WorkerRun, GivesTheSameRowsAsTheLibraryInTheWindowsOwnProcess) {
+  const QDir media(TestDataPath(u"media"_s));
+  const auto fill = [&](Form1& form) {
+    for (const QString& name : media.entryList(QDir::Files, QDir::Name))
+      form.InputList().Append(media.filePath(name));
+  };
+  MediaInfoLibrary real;
+  SharedMediaParse inProcess(real);
+  auto before = MakeForm(inProcess, inProcess);
+  fill(*before);
+  before->PushButton(2)->click();
+
+  PooledMediaLibrary pooled(Worker(), MediaColumnQueries());
+  auto after = MakeForm(pooled, pooled);
+  fill(*after);
+  after->PushButton(2)->click();
+
+  EXPECT_TRUE(ReportTexts().isEmpty());
+  const ResultTableModel& a = before->ResultTable();
+  const ResultTableModel& b = after->ResultTable();
+  ASSERT_EQ(a.RowCount(), b.RowCount());
+  ASSERT_EQ(a.ColumnCount(), b.ColumnCount());
+  for (int c = 1; c <= a.ColumnCount(); ++c) {
+    const QString header = a.HeaderText(c);
+    ASSERT_EQ(header, b.HeaderText(c));
+    // Reading a file may change when it was last read.
+    if (header.contains(u"ccessed"_s))
+      continue;
+    for (int r = 1; r <= a.RowCount(); ++r)
+      EXPECT_EQ(a.Cell(r, c), b.Cell(r, c)) << header.toStdString() << " row " << r;
+  }
+}
+
+}  // namespace
+}  // namespace vistarel::test
