@@ -17,25 +17,27 @@ QWidget* Owner() {
   return QApplication::activeWindow();
 }
 
-QString NameFilters(const QList<FileFilter>& filters) {
-  QStringList parts;
-  for (const FileFilter& filter : filters) parts << QtNameFilter(filter);
-  return parts.join(u";;"_s);
-}
-
 }  // namespace
 
 QString QtNameFilter(const FileFilter& filter) {
-  // Qt reads the patterns from the last parentheses of an entry and splits them
-  // at blanks only, so a designed "(*.avi;*.mpg)" would match nothing: the
-  // entry shows the patterns in Qt's own syntax instead.
-  QString name = filter.description;
-  if (name.endsWith(u')')) {
-    const qsizetype open = name.lastIndexOf(u'(');
-    if (open >= 0)
-      name = name.left(open);
-  }
-  return name.trimmed() + u" ("_s + filter.patterns.join(u' ') + u')';
+  // Qt matches the patterns of an entry's last parentheses, split at blanks,
+  // where the designed descriptions separate them with ";". The patterns go
+  // into parentheses of their own, which the dialog hides, so the designed
+  // description is what the user reads.
+  return filter.description + u" ("_s + filter.patterns.join(u' ') + u')';
+}
+
+std::unique_ptr<QFileDialog> MakeFileDialog(const QString& title,
+                                            const QList<FileFilter>& filters) {
+  auto dialog = std::make_unique<QFileDialog>(Owner(), title);
+  // A desktop's own dialog shows the descriptions its own way (GTK's cuts them
+  // at the first parenthesis); Qt's shows them as designed.
+  dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+  QStringList nameFilters;
+  for (const FileFilter& filter : filters) nameFilters << QtNameFilter(filter);
+  dialog->setNameFilters(nameFilters);
+  return dialog;
 }
 
 BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
@@ -63,17 +65,22 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title,
 }
 
 QStringList QtDialogs::OpenFileNames(const QString& title, const QList<FileFilter>& filters) {
-  return QFileDialog::getOpenFileNames(Owner(), title, QString(), NameFilters(filters));
+  const auto dialog = MakeFileDialog(title, filters);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog->setFileMode(QFileDialog::ExistingFiles);
+  if (dialog->exec() != QDialog::Accepted)
+    return {};
+  return dialog->selectedFiles();
 }
 
 QString QtDialogs::SaveFileName(const QString& title, const QList<FileFilter>& filters) {
-  QFileDialog dialog(Owner(), title, QString(), NameFilters(filters));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  const auto dialog = MakeFileDialog(title, filters);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
     return {};
-  return dialog.selectedFiles().constFirst();
+  return dialog->selectedFiles().constFirst();
 }
 
 QString QtDialogs::ExistingDirectory(const QString& caption) {

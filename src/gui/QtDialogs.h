@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QFileDialog>
+
+#include <memory>
+
 #include "platform/Dialogs.h"
 
 namespace vistarel {
@@ -17,7 +21,12 @@ class QtDialogs final : public IDialogs {
 };
 
 // "Video Files (*.avi;*.mp4)" with its patterns, in the name-filter form of Qt's
-// file dialog. Exposed for tests.
+// file dialog: "Video Files (*.avi;*.mp4) (*.avi *.mp4)". Exposed for tests.
 QString QtNameFilter(const FileFilter& filter);
+
+// Qt's own file dialog with the title and the type list, showing each type's
+// designed description and matching its patterns. Exposed for tests.
+std::unique_ptr<QFileDialog> MakeFileDialog(const QString& title,
+                                            const QList<FileFilter>& filters);
 
 }  // namespace vistarel

@@ -39,8 +39,9 @@ TEST_F(AddFiles, ShowsTheDialogWithItsTitleAndFilters) {
 TEST_F(AddFiles, TheRealDialogGetsFiltersQtCanMatch) {
   const QList<FileFilter> filters = AddFilesFilters();
   EXPECT_EQ(QtNameFilter(filters[0]),
-            u"Video Files (*.avi *.mpg *.mpeg *.flv *.wmv *.mov *.mp4)"_s);
-  EXPECT_EQ(QtNameFilter(filters[1]), u"All Files (*)"_s);
+            u"Video Files (*.avi;*.mpg;*.mpeg;*.flv;*.wmv;*.mov;*.mp4) "
+            u"(*.avi *.mpg *.mpeg *.flv *.wmv *.mov *.mp4)"_s);
+  EXPECT_EQ(QtNameFilter(filters[1]), u"All Files (*.*) (*)"_s);
 }
 
 TEST_F(AddFiles, AppendsTheChosenFilesInTheDialogsOrderDuplicatesIncluded) {
