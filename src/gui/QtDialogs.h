@@ -26,7 +26,6 @@ QString QtNameFilter(const FileFilter& filter);
 
 // Qt's own file dialog with the title and the type list, showing each type's
 // designed description and matching its patterns. Exposed for tests.
-std::unique_ptr<QFileDialog> MakeFileDialog(const QString& title,
-                                            const QList<FileFilter>& filters);
+std::unique_ptr<QFileDialog> MakeFileDialog(const QString& title, const QList<FileFilter>& filters);
 
 }  // namespace vistarel
