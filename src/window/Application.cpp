@@ -1,7 +1,6 @@
 #include "window/Application.h"
 
 #include <QApplication>
-#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 #include "gui/QtClipboard.h"
 #include "gui/QtDialogs.h"
 #include "gui/StyleSheetSkinEngine.h"
+#include "gui/WindowPlacement.h"
 #include "platform/CharacterType.h"
 #include "platform/LinuxFileSystem.h"
 #include "platform/LinuxShell.h"
@@ -33,14 +33,6 @@ bool HasDisplay() {
     if (value != nullptr && *value != '\0') return true;
   }
   return false;
-}
-
-void CentreOnScreen(QWidget& window) {
-  const QScreen* screen = window.screen();
-  if (screen == nullptr) return;
-  QRect frame = window.frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  window.move(frame.topLeft());
 }
 
 }  // namespace
@@ -95,8 +87,7 @@ int RunApplication(int argc, char** argv) {
   // Closed while start-up was still running (during the splash): the event
   // loop never started, so there is nothing left to quit.
   if (window.Pump().IsClosing()) return 0;
-  CentreOnScreen(window);
-  window.show();
+  ShowCentred(window);
   return QApplication::exec();
 }
 

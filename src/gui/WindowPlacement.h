@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace vistarel {
+
+// Shows a top-level window centred on its screen's available area, frame
+// included. A window manager's frame is known only once the window is mapped:
+// until then the window is centred by its client area, and it is moved once,
+// when its frame is first known, so that the frame sits in the centre. Without
+// a frame (no window manager) the first placement stands.
+void ShowCentred(QWidget& window);
+
+// The top-left point that centres a frame of `frame` size in `area`.
+QPoint CentredPosition(const QSize& frame, const QRect& area);
+
+}  // namespace vistarel

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The main window comes up centred on the screen, frame included, under a real
+# window manager (openbox) on a virtual display: the frame is the manager's and
+# is known only once the window is mapped.
+#   centred_frame_test.sh PROGRAM
+set -euo pipefail
+
+if [ "${1:-}" != --inside ]; then
+  for tool in xvfb-run openbox xdotool xwininfo xprop; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  home=$(mktemp -d)
+  trap 'rm -rf "$home"' EXIT
+  export HOME="$home" XDG_CONFIG_HOME="$home/.config"
+  unset QT_QPA_PLATFORM
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$1"
+  exit
+fi
+
+program=$2
+openbox >/dev/null 2>&1 &
+manager=$!
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window && break; sleep 0.1; done
+"$program" >/dev/null 2>&1 &
+pid=$!
+trap 'kill "$pid" "$manager" 2>/dev/null || true' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+main_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Vistarel$' 2>/dev/null); do
+    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 536x596' && { echo "$id"; return 0; }
+  done
+  return 1
+}
+# The frame's left, top, width and height, from the client and the frame extents.
+frame() {
+  local x y w h l r t b
+  read -r x y w h < <(xwininfo -id "$window" | awk '
+    /Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
+  read -r l r t b < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+for _ in $(seq 150); do window=$(main_window) && break; sleep 0.1; done
+[ -n "${window:-}" ] || fail "the main window did not appear"
+for _ in $(seq 50); do xprop -id "$window" _NET_FRAME_EXTENTS | grep -q = && break; sleep 0.1; done
+# Wait for the placement to settle.
+previous=
+for _ in $(seq 30); do
+  sleep 0.2
+  now=$(frame)
+  [ "$now" = "$previous" ] && break
+  previous=$now
+done
+read -r fx fy fw fh <<<"$now"
+echo "frame at $fx,$fy, $fw x $fh, on 1280 x 1024"
+# Twice the frame's centre against the screen's; a pixel of rounding allowed.
+dx=$((2 * fx + fw - 1280)) dy=$((2 * fy + fh - 1024))
+[ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] || fail "the frame's centre is off by $dx/2, $dy/2 pixels"
+[ "$fh" -gt 596 ] || fail "no frame: the window manager did not frame the window"
+echo "centred"
