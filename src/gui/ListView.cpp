@@ -23,6 +23,15 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
   header()->setSectionsMovable(false);
   setMouseTracking(true);
   viewport()->setMouseTracking(true);
+  // The column header is a table's part too: the pointer over it is over the table.
+  header()->viewport()->setMouseTracking(true);
+  header()->viewport()->installEventFilter(this);
+}
+
+bool ListView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == header()->viewport() && event->type() == QEvent::MouseMove)
+    Q_EMIT mouseMoved();
+  return QTreeView::eventFilter(watched, event);
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -10,7 +10,7 @@ namespace vistarel {
 
 // A table in report view (rows under column headers) that passes the events the
 // main window handles on to it: double-click anywhere, every key press, pointer
-// moves, and drags and drops.
+// moves (over the rows and over the column header), and drags and drops.
 class ListView final : public QTreeView {
   Q_OBJECT
 
@@ -29,6 +29,7 @@ class ListView final : public QTreeView {
   void oleDragDrop(QDropEvent* event);
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

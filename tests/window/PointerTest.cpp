@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -43,6 +44,21 @@ TEST_F(Pointer, HandOverButtonsArrowOverTablesAndBackground) {
   MoveOver(form.get());
   EXPECT_EQ(form->MousePointer(), kDefault);
   EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
+// A table's column header is part of the table.
+TEST_F(Pointer, ArrowOverEitherTablesColumnHeader) {
+  for (ListView* table : {form->ListView1(), form->ListView2()}) {
+    MoveOver(form->PushButton(7));
+    ASSERT_EQ(form->MousePointer(), kCustom);
+    MoveOver(table->header()->viewport());
+    EXPECT_EQ(form->MousePointer(), kDefault);
+    // Without tracking, the window system sends no moves without a button held.
+    EXPECT_TRUE(table->header()->viewport()->hasMouseTracking());
+  }
+  form->SetMousePointer(kBusy);
+  MoveOver(form->ListView1()->header()->viewport());
+  EXPECT_EQ(form->MousePointer(), kBusy);
 }
 
 TEST_F(Pointer, TheProgressBarKeepsTheHandUntilATableOrTheBackground) {
