@@ -122,6 +122,24 @@ std::optional<MediaAnswers> MediaWorkerPool::TakeSubmitted(int ticket) {
   return answers;
 }
 
+bool MediaWorkerPool::WaitForListFile(int index, int milliseconds) {
+  return WaitFor(index, milliseconds);
+}
+
+bool MediaWorkerPool::WaitForSubmitted(int ticket, int milliseconds) {
+  return WaitFor(int(files_.size()) + ticket, milliseconds);
+}
+
+bool MediaWorkerPool::WaitFor(int job, int milliseconds) {
+  for (const auto& worker : workers_) {
+    if (std::find(worker->queue.begin(), worker->queue.end(), job) != worker->queue.end()) {
+      // Its answers, or its end, come as signals from inside the wait.
+      return worker->process->waitForReadyRead(milliseconds);
+    }
+  }
+  return false;
+}
+
 QList<qint64> MediaWorkerPool::WorkerIds() const {
   QList<qint64> ids;
   for (const auto& worker : workers_) ids.append(worker->process->processId());
@@ -188,6 +206,8 @@ void MediaWorkerPool::Dispatch() {
       target->MarkProgress();
     target->queue.push_back(*job);
     target->process->write(media_message::Request(quint64(*job), PathOf(*job)));
+    // Sent now, not at the next pass of the event loop: the worker may be idle.
+    target->process->waitForBytesWritten(0);
   }
 }
 

@@ -63,6 +63,14 @@ class MediaWorkerPool final : public QObject {
   int Submit(const QString& path);
   std::optional<MediaAnswers> TakeSubmitted(int ticket);
 
+  // Waits up to `milliseconds` for the answers of a list file or a submitted
+  // one, reading only the pipe of the worker it went to, so that a wait of the
+  // window's thread repaints no more often than its yields do. False when the
+  // file is with no worker just now or the time ran out: then wait in the event
+  // loop instead.
+  bool WaitForListFile(int index, int milliseconds);
+  bool WaitForSubmitted(int ticket, int milliseconds);
+
   // How many of the list's files have been handed to workers so far.
   int ListFilesStarted() const { return nextListFile_; }
   // The process ids of the running workers.
@@ -85,6 +93,7 @@ class MediaWorkerPool final : public QObject {
   void CheckProgress();
   void Answer(int job, MediaAnswers answers);
   void Break(const Failure& failure);
+  bool WaitFor(int job, int milliseconds);
   const QString& PathOf(int job) const;
 
   MediaWorkerCommand command_;

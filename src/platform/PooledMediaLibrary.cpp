@@ -1,5 +1,7 @@
 #include "platform/PooledMediaLibrary.h"
 
+#include <algorithm>
+
 #include "platform/EventPump.h"
 #include "platform/MediaInfoDLL.h"
 
@@ -26,13 +28,19 @@ std::wstring ToWide(const QString& text) {
   return wide;
 }
 
-// Waits through `pump` until `take` has the answers.
-template <class Take>
-MediaAnswers Await(IEventPump& pump, Take&& take) {
+// How long a wait reads a worker's pipe alone before the window's events get
+// their turn: one frame.
+constexpr int kFrameMs = 15;
+
+// Waits until `take` has the answers: on the worker's pipe while they come
+// within a frame, else through `pump`, so that the window always answers.
+template <class Take, class WaitOnWorker>
+MediaAnswers Await(IEventPump& pump, Take&& take, WaitOnWorker&& waitOnWorker) {
   for (;;) {
     if (std::optional<MediaAnswers> answers = take())
       return std::move(*answers);
-    pump.Wait();
+    if (!waitOnWorker(kFrameMs))
+      pump.Wait();
   }
 }
 
@@ -46,7 +54,7 @@ PooledMediaLibrary::~PooledMediaLibrary() = default;
 
 void PooledMediaLibrary::ReadAhead(const QStringList& files, IEventPump& pump) {
   MediaWorkerPool::Limits limits = limits_;
-  limits.workers = MediaWorkerPool::DefaultWorkerCount(int(files.size()));
+  limits.workers = std::min(MediaWorkerPool::DefaultWorkerCount(int(files.size())), mostWorkers_);
   pool_ = std::make_unique<MediaWorkerPool>(command_, files, limits);
   pump_ = &pump;
   nextFile_ = 0;
@@ -68,7 +76,9 @@ IMediaLibrary::Handle PooledMediaLibrary::New() {
   if (pool_ == nullptr)
     throw Failure(u"No files were handed to the media workers"_s);
   const int file = nextFile_++;
-  MediaAnswers answers = Await(*pump_, [&] { return pool_->TakeListFile(file); });
+  MediaAnswers answers =
+      Await(*pump_, [&] { return pool_->TakeListFile(file); },
+            [&](int milliseconds) { return pool_->WaitForListFile(file, milliseconds); });
   noHandle_ = answers.noHandle;
   if (noHandle_)
     throw *noHandle_;
@@ -159,7 +169,9 @@ ShellMediaValues PooledMediaLibrary::Parse(const QString& path) {
   }
   const int ticket = pool->Submit(path);
   IEventPump& pump = pump_ != nullptr ? *pump_ : ownPump;
-  const MediaAnswers answers = Await(pump, [&] { return pool->TakeSubmitted(ticket); });
+  const MediaAnswers answers =
+      Await(pump, [&] { return pool->TakeSubmitted(ticket); },
+            [&](int milliseconds) { return pool->WaitForSubmitted(ticket, milliseconds); });
   // A file the library cannot read shows no values rather than fail.
   return answers.noHandle || answers.stopped ? ShellMediaValues{} : answers.shell;
 }

@@ -35,6 +35,8 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
   bool ReadsFilesElsewhere() const override { return true; }
   void ReadAhead(const QStringList& files, IEventPump& pump) override;
   void EndReadAhead() noexcept override;
+  // At most this many workers read a run's files (at most one per core anyway).
+  void SetMostWorkers(int most) { mostWorkers_ = most; }
   // The pool of the run under way, if any.
   MediaWorkerPool* Pool() const { return pool_.get(); }
 
@@ -73,6 +75,7 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
   MediaWorkerPool::Limits limits_;
   std::unique_ptr<MediaWorkerPool> pool_;
   IEventPump* pump_ = nullptr;
+  int mostWorkers_ = 16;
   int nextFile_ = 0;
   // Why the file of the last New has no handle.
   std::optional<Failure> noHandle_;
