@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 namespace vistarel {
 
 // Takes the user's locale from the environment and, when its character type is
@@ -15,5 +17,11 @@ void UseUtf8CharacterType();
 
 // True when the process's character type turns text into UTF-8 bytes.
 bool CharacterTypeIsUtf8();
+
+// The encoding of the user's own locale ("UTF-8", "ISO-8859-1", ...), as
+// UseUtf8CharacterType found it before switching the character type: text
+// files are written in it. Before that call, the current locale's. The C and
+// POSIX locales give "UTF-8": they name no encoding the user chose.
+QByteArray UserCodeset();
 
 }  // namespace vistarel

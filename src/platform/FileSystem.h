@@ -68,8 +68,9 @@ class IFileSystem {
   virtual std::unique_ptr<IFile> GetFile(const QString& path) = 0;
   // The text after the last dot of the path's last element, empty when it has none.
   virtual QString GetExtensionName(const QString& path) = 0;
-  // An empty file of 8-bit text in the locale's encoding (UTF-8), no byte-order
-  // mark. Fails with 58 when the file exists and `overwrite` is false.
+  // An empty file of 8-bit text in the encoding of the user's locale ("?" for
+  // what it cannot hold), no byte-order mark. Fails with 58 when the file exists
+  // and `overwrite` is false.
   virtual std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite) = 0;
 };
 

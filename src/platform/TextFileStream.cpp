@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 
 #include "base/Failure.h"
+#include "platform/CharacterType.h"
+#include "platform/EightBitEncoder.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileNames.h"
 
@@ -33,7 +35,8 @@ int CreateFailureNumber(int error) {
 
 class SavedTextStream final : public ITextStream {
  public:
-  explicit SavedTextStream(const QString& path) : path_(path), file_(path) {}
+  explicit SavedTextStream(const QString& path)
+      : path_(path), file_(path), encoder_(UserCodeset()) {}
 
   void Open() {
     errno = 0;
@@ -50,7 +53,7 @@ class SavedTextStream final : public ITextStream {
     if (closed_)
       throw Failure(u"The text file is already closed: "_s + path_,
                     failure_number::kPathFileAccess);
-    pending_.append(EightBitText(text));
+    pending_.append(encoder_.Encode(text));
     pending_.append("\r\n", 2);
     if (pending_.size() >= kWriteChunk)
       Flush();
@@ -93,36 +96,12 @@ class SavedTextStream final : public ITextStream {
 
   QString path_;
   QSaveFile file_;
+  EightBitEncoder encoder_;
   QByteArray pending_;
   bool closed_ = false;
 };
 
 }  // namespace
-
-QByteArray EightBitText(const QString& text) {
-  // Only a lone surrogate needs a change; most lines have none and are
-  // converted without a copy.
-  const qsizetype size = text.size();
-  const QChar* units = text.constData();
-  qsizetype lone = -1;
-  for (qsizetype i = 0; i < size && lone < 0; ++i) {
-    if (units[i].isHighSurrogate() && i + 1 < size && units[i + 1].isLowSurrogate()) {
-      ++i;
-    } else if (units[i].isSurrogate()) {
-      lone = i;
-    }
-  }
-  if (lone < 0) return text.toUtf8();
-  QString held = text;
-  for (qsizetype i = lone; i < size; ++i) {
-    if (held.at(i).isHighSurrogate() && i + 1 < size && held.at(i + 1).isLowSurrogate()) {
-      ++i;
-    } else if (held.at(i).isSurrogate()) {
-      held[i] = u'?';
-    }
-  }
-  return held.toUtf8();
-}
 
 std::unique_ptr<ITextStream> OpenTextFileStream(const QString& path, bool overwrite) {
   // Qt names files in UTF-8 only, so it cannot write under a name that is not.

@@ -1,7 +1,8 @@
 // Run by LocaleTest under a chosen environment: makes the application object
 // and applies the locale fix in the program's order, then reports the locale
 // and what the MediaInfo library reads for the path given, both through the
-// binding and through the library's own open by name.
+// binding and through the library's own open by name; with --text-file=PATH it
+// also writes a line of the text export there.
 #include <QCoreApplication>
 
 #include <clocale>
@@ -13,6 +14,7 @@
 
 #include "platform/CharacterType.h"
 #include "platform/FileNames.h"
+#include "platform/LinuxFileSystem.h"
 #include "platform/MediaInfoDLL.h"
 #include "platform/MediaInfoLibrary.h"
 
@@ -38,7 +40,14 @@ QString Formats(IMediaLibrary& library, MediaInfoHandle handle) {
 
 int main(int argc, char** argv) {
   // The path as bytes, before anything reads the arguments through a locale.
-  const bool fix = !(argc > 2 && std::strcmp(argv[2], "--no-fix") == 0);
+  bool fix = true;
+  QString textFile;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--no-fix") == 0)
+      fix = false;
+    else if (std::strncmp(argv[i], "--text-file=", 12) == 0)
+      textFile = DecodeFileName(QByteArray(argv[i] + 12));
+  }
   const QString path = argc > 1 ? DecodeFileName(QByteArray(argv[1])) : QString();
   QCoreApplication application(argc, argv);
   if (fix)
@@ -49,6 +58,13 @@ int main(int argc, char** argv) {
   Print("time", LocaleOf(LC_TIME));
   Print("numeric", LocaleOf(LC_NUMERIC));
   Print("messages", LocaleOf(LC_MESSAGES));
+
+  // A line of the text export, in the encoding the user's locale has.
+  if (!textFile.isEmpty()) {
+    auto stream = LinuxFileSystem().CreateTextFile(textFile, true);
+    stream->WriteLine(u"Artiste \u00e9 \u20ac"_s);
+    stream->Close();
+  }
 
   MediaInfoLibrary library;
   MediaInfoHandle handle = MediaInfo_New(library);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 
@@ -52,6 +53,12 @@ class Locale : public testing::Test {
     return report;
   }
 
+  QString TextFile() const { return tree.Path(u"results.txt"_s); }
+  QByteArray TextFileBytes() const {
+    QFile file(TextFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+  }
+
   test::TempTree tree;
   QString own;
 };
@@ -68,6 +75,9 @@ TEST_F(Locale, AnAsciiLocaleSwitchesTheCharacterTypeAndReadsTheFileItself) {
     EXPECT_EQ(report[u"binding"_s], kOwnFormats);
     EXPECT_EQ(report[u"by-name"_s], kOwnFormats);
   }
+  // A locale that names no encoding keeps the text file's text: UTF-8.
+  Probe({{u"LANG"_s, u"C"_s}}, {u"--text-file="_s + TextFile()});
+  EXPECT_EQ(TextFileBytes(), QByteArray("Artiste \xc3\xa9 \xe2\x82\xac\r\n"));
 }
 
 TEST_F(Locale, AUtf8LocaleIsLeftAsItIs) {
@@ -99,13 +109,16 @@ TEST_F(Locale, ALatin1LocaleKeepsEverythingButTheCharacterType) {
                     "installed?): "
                  << localedef.readAllStandardError().toStdString();
   }
-  const auto report = Probe({{u"LOCPATH"_s, locales}, {u"LANG"_s, u"en_US.ISO-8859-1"_s}});
+  const auto report = Probe({{u"LOCPATH"_s, locales}, {u"LANG"_s, u"en_US.ISO-8859-1"_s}},
+                            {u"--text-file="_s + TextFile()});
   ASSERT_EQ(report[u"time"_s], u"en_US.ISO-8859-1"_s) << "the locale did not load";
   EXPECT_EQ(report[u"ctype"_s], u"C.UTF-8"_s);
   EXPECT_EQ(report[u"numeric"_s], u"en_US.ISO-8859-1"_s);
   EXPECT_EQ(report[u"messages"_s], u"en_US.ISO-8859-1"_s);
   EXPECT_EQ(report[u"binding"_s], kOwnFormats);
   EXPECT_EQ(report[u"by-name"_s], kOwnFormats);
+  // The switch is for the library's paths: the text file is the user's Latin-1.
+  EXPECT_EQ(TextFileBytes(), QByteArray("Artiste \xe9 ?\r\n"));
 }
 
 }  // namespace
