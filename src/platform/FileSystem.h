@@ -45,7 +45,9 @@ class IFile {
 };
 
 // A text file being written. Nothing appears under the file's name until Close;
-// a stream destroyed without Close leaves any earlier file of that name as it was.
+// a stream destroyed without Close leaves any earlier file of that name as it
+// was, except in a folder the user may not write, where the file is written in
+// place.
 class ITextStream {
  public:
   virtual ~ITextStream() = default;

@@ -36,7 +36,12 @@ int CreateFailureNumber(int error) {
 class SavedTextStream final : public ITextStream {
  public:
   explicit SavedTextStream(const QString& path)
-      : path_(path), file_(path), encoder_(UserCodeset()) {}
+      : path_(path), file_(path), encoder_(UserCodeset()) {
+    // The file is written beside its name and renamed over it where the folder
+    // allows; a file the user may write in a folder the user may not is
+    // replaced in place instead, as the export replaces any file of its name.
+    file_.setDirectWriteFallback(true);
+  }
 
   void Open() {
     errno = 0;

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,6 +60,43 @@ TEST_F(TextFile, AnUnfinishedExportLeavesTheOldFileAsItWas) {
   stream->WriteLine(u"new"_s);
   stream->Close();
   EXPECT_EQ(ContentOf(path), QByteArray("new\r\n"));
+}
+
+// A file the user may write, in a folder the user may not: no temporary file
+// can be made beside it, so it is replaced in place. Permissions do not bite
+// for root, so as root the writer runs as nobody.
+TEST_F(TextFile, ReplacesAWritableFileInAFolderTheUserMayNotWrite) {
+  QStringList command{QString::fromUtf8(VISTAREL_TEXT_FILE_WRITER)};
+  if (geteuid() == 0) {
+    if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
+      GTEST_SKIP() << "running as root without setpriv to run the writer as nobody";
+    command =
+        QStringList{u"setpriv"_s, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} +
+        command;
+  }
+  const auto write = [&](const QString& path, QString* errors) {
+    QProcess writer;
+    writer.start(command.first(), command.mid(1) + QStringList{path, u"new é"_s});
+    EXPECT_TRUE(writer.waitForFinished(30000));
+    *errors = QString::fromUtf8(writer.readAllStandardError());
+    return writer.exitStatus() == QProcess::NormalExit ? writer.exitCode() : -1;
+  };
+  const QString folder = tree.Folder(u"shared"_s);
+  const QString path = tree.File(u"shared/results.txt"_s, "old results, longer than the new\r\n");
+  const QString locked = tree.File(u"shared/locked.txt"_s, "kept\r\n");
+  for (const auto& [file, mode] : {std::pair{path, 0666}, std::pair{locked, 0444},
+                                   std::pair{folder, 0555}, std::pair{tree.root(), 0755}})
+    ASSERT_EQ(chmod(QFile::encodeName(file).constData(), mode_t(mode)), 0);
+
+  QString errors;
+  EXPECT_EQ(write(path, &errors), 0) << errors.toStdString();
+  EXPECT_EQ(ContentOf(path), QByteArray("new \xc3\xa9\r\n"));
+  // Neither the file nor its folder: permission denied, the file as it was.
+  EXPECT_EQ(write(locked, &errors), 1);
+  EXPECT_TRUE(errors.endsWith(u"(70)\n"_s)) << errors.toStdString();
+  EXPECT_EQ(ContentOf(locked), QByteArray("kept\r\n"));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{u"locked.txt"_s, u"results.txt"_s}));
 }
 
 TEST_F(TextFile, FailuresCarryTheirNumbers) {
