@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/EventPump.h"
+#include "platform/FileNames.h"
 #include "platform/MediaInfoDLL.h"
 
 namespace vistarel {
@@ -55,6 +56,7 @@ PooledMediaLibrary::~PooledMediaLibrary() = default;
 void PooledMediaLibrary::ReadAhead(const QStringList& files, IEventPump& pump) {
   MediaWorkerPool::Limits limits = limits_;
   limits.workers = std::min(MediaWorkerPool::DefaultWorkerCount(int(files.size())), mostWorkers_);
+  files_ = files;
   pool_ = std::make_unique<MediaWorkerPool>(command_, files, limits);
   pump_ = &pump;
   nextFile_ = 0;
@@ -62,6 +64,7 @@ void PooledMediaLibrary::ReadAhead(const QStringList& files, IEventPump& pump) {
 
 void PooledMediaLibrary::EndReadAhead() noexcept {
   pool_.reset();
+  files_.clear();
   pump_ = nullptr;
   handles_.clear();
   noHandle_.reset();
@@ -83,6 +86,7 @@ IMediaLibrary::Handle PooledMediaLibrary::New() {
   if (noHandle_)
     throw *noHandle_;
   auto parsed = std::make_unique<Parsed>();
+  parsed->path = files_.value(file);
   for (const QString& value : answers.values) parsed->values.push_back(ToWide(value));
   parsed->answers = std::move(answers);
   const Handle handle = parsed.get();
@@ -123,8 +127,13 @@ const wchar_t* PooledMediaLibrary::Get(Handle handle, int streamKind, std::size_
 
 void PooledMediaLibrary::Close(Handle handle) {
   const Parsed& parsed = Of(handle);
-  if (parsed.answers.identity && !parsed.answers.stopped)
-    last_ = Remembered{*parsed.answers.identity, parsed.answers.shell};
+  // A file whose parse stopped shows no media values in the shell either,
+  // rather than be read, crash or stall a second time.
+  std::optional<FileIdentity> identity = parsed.answers.identity;
+  if (!identity && parsed.answers.stopped)
+    identity = IdentityOf(EncodeFileName(parsed.path));
+  if (identity)
+    last_ = Remembered{*identity, parsed.answers.shell};
   else
     last_.reset();
 }

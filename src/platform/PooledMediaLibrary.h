@@ -60,6 +60,7 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
 
  private:
   struct Parsed {
+    QString path;
     MediaAnswers answers;
     std::vector<std::wstring> values;  // the answers as the library's text
   };
@@ -73,6 +74,7 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
   MediaWorkerCommand command_;
   QList<MediaQuery> queries_;
   MediaWorkerPool::Limits limits_;
+  QStringList files_;
   std::unique_ptr<MediaWorkerPool> pool_;
   IEventPump* pump_ = nullptr;
   int mostWorkers_ = 16;
