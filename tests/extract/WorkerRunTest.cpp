@@ -156,6 +156,25 @@ TEST_F(WorkerRun, ClosingTheWindowDuringARunEndsItWithNoWorkerLeft) {
   EXPECT_TRUE(Messages().isEmpty()) << "no Done. after a close";
 }
 
+TEST_F(WorkerRun, AFifoAndANameThatIsNotUtf8GoThroughTheWorkersWithoutBlocking) {
+  PooledMediaLibrary library(Worker(), MediaColumnQueries());
+  auto form = MakeForm(library, library);
+  const QString fifo = tree.Path(u"pipe.mp4"_s);
+  ASSERT_TRUE(MakeFifo(fifo));
+  form->InputList().Append(fifo);
+  // "vid\xE9o.mp4": Latin-1 bytes, carried as a lone surrogate.
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"vid"_s + QChar(0xDCE9) + u"o.mp4"_s);
+
+  EXPECT_TRUE(ReturnsWithoutBlockingHere(fifo, [&] { form->PushButton(2)->click(); }));
+
+  ASSERT_EQ(form->ResultTable().RowCount(), 2);
+  EXPECT_TRUE(ReportTexts().isEmpty()) << ReportTexts().join(u"\n"_s).toStdString();
+  EXPECT_TRUE(Cell(*form, 1, u"General - Format"_s).isEmpty());
+  EXPECT_FALSE(Cell(*form, 1, u"File System - Type"_s).isEmpty());
+  EXPECT_EQ(Cell(*form, 2, u"General - Format"_s), u"MPEG-4"_s);
+  EXPECT_EQ(Cell(*form, 2, u"File General - Length"_s), u"0:00:01"_s);
+}
+
 TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore) {
   PooledMediaLibrary library(Worker({u"/nonexistent/libmediainfo.so.0"_s}), MediaColumnQueries());
   auto form = MakeForm(library, library);
