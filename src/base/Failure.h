@@ -31,7 +31,19 @@ inline constexpr int kDeviceIo = 57;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
+inline constexpr int kObjectNotSet = 91;
 }  // namespace failure_number
+
+// The object an earlier step made. When that step failed (and was reported),
+// a later step that uses the object fails as a call on a missing object does.
+template <class T>
+T& Made(T* object) {
+  if (object == nullptr) {
+    throw Failure(QStringLiteral("Object variable or With block variable not set"),
+                  failure_number::kObjectNotSet);
+  }
+  return *object;
+}
 
 // Thrown by a yield when the window was closed in the middle of a long handler:
 // the handler stops at once, without its closing steps. Deliberately not a

@@ -44,13 +44,4 @@ bool SameDisplayName(const QString& baseName, const QString& displayName);
 // "File General - " and the property name.
 QString RunTimeColumnHeader(const QString& propertyName);
 
-// The object an earlier step made; a step whose object was not made fails as
-// a call on a missing object does.
-template <class T>
-T& Made(T* object) {
-  if (object == nullptr)
-    throw Failure(QStringLiteral("Object variable or With block variable not set"), 91);
-  return *object;
-}
-
 }  // namespace vistarel

@@ -1,15 +1,12 @@
-// The input list's own handlers: removal of the current entry and "Clear List".
+// The input list's own handlers: removal of the current entry.
 #include <QKeyEvent>
 
 #include "filelist/InputListModel.h"
 #include "gui/ListView.h"
 #include "gui/MousePointer.h"
-#include "report/HandlerGuard.h"
 #include "window/Form1.h"
 
 namespace vistarel {
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -36,11 +33,6 @@ void Form1::ListView1_DblClick() {
 // Any key removes the current entry, whatever the key.
 void Form1::ListView1_KeyDown(QKeyEvent* /*event*/) {
   RemoveCurrentEntry(*this);
-}
-
-void Form1::PushButton7_Click() {
-  HandlerGuard guard(*platform_.dialogs, u"PushButton7_Click"_s);
-  guard.Run([&] { guard.Step(100, [&] { inputList_->Clear(); }); });
 }
 
 }  // namespace vistarel

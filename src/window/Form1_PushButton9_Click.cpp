@@ -27,14 +27,6 @@ bool CanCreateApplication(ISpreadsheet& spreadsheet) {
   }
 }
 
-// The object of a step that an earlier, failed step did not make.
-template <class T>
-T& Made(T* object) {
-  if (object == nullptr)
-    throw Failure(u"Object variable or With block variable not set"_s, 91);
-  return *object;
-}
-
 // The table can change during a yield; reading past its end fails as the
 // table control's own reads do, one report per cell.
 QString HeaderOf(const ResultTableModel& table, int column) {
