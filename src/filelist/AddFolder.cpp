@@ -164,7 +164,13 @@ NameArray ListFiles(const QString& folder, const QString& pattern) {
 void ExpandSubFolders(QStringList& folders, bool recurse, IFileSystem& fileSystem,
                       IEventPump& pump) {
   Level level{folders, std::vector<LineagePtr>(static_cast<size_t>(folders.size()))};
-  Expand(level, recurse, fileSystem, pump);
+  // A failure that ends the walk leaves the list as far as the walk got.
+  try {
+    Expand(level, recurse, fileSystem, pump);
+  } catch (...) {
+    folders = std::move(level.folders);
+    throw;
+  }
   folders = std::move(level.folders);
 }
 
