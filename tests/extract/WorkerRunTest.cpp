@@ -175,6 +175,23 @@ TEST_F(WorkerRun, AFifoAndANameThatIsNotUtf8GoThroughTheWorkersWithoutBlocking) 
   EXPECT_EQ(Cell(*form, 2, u"File General - Length"_s), u"0:00:01"_s);
 }
 
+TEST_F(WorkerRun, WorkersUnderAnAsciiLocaleStillReadNonAsciiNames) {
+  // The workers take the program's environment.
+  const QByteArray saved = qgetenv("LC_ALL");
+  qputenv("LC_ALL", "C");
+  PooledMediaLibrary library(Worker(), MediaColumnQueries());
+  auto form = MakeForm(library, library);
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"vidéo 日本.mp4"_s);
+  form->PushButton(2)->click();
+  if (saved.isNull())
+    qunsetenv("LC_ALL");
+  else
+    qputenv("LC_ALL", saved);
+
+  EXPECT_TRUE(ReportTexts().isEmpty());
+  EXPECT_EQ(Cell(*form, 1, u"General - Format"_s), u"MPEG-4"_s);
+}
+
 TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore) {
   PooledMediaLibrary library(Worker({u"/nonexistent/libmediainfo.so.0"_s}), MediaColumnQueries());
   auto form = MakeForm(library, library);
