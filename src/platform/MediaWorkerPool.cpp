@@ -150,6 +150,11 @@ const QString& MediaWorkerPool::PathOf(int job) const {
   return job < files_.size() ? files_.at(job) : submitted_.at(job - files_.size());
 }
 
+bool MediaWorkerPool::HasWork() const {
+  return !submittedQueue_.empty() || !retry_.empty() ||
+         (nextListFile_ < files_.size() && nextListFile_ < nextToTake_ + limits_.lookAhead);
+}
+
 std::optional<int> MediaWorkerPool::NextJob() {
   // A submitted file first: the window waits for it now. Then the files of a
   // worker that ended, then the list, as far as the look-ahead goes.
@@ -188,10 +193,7 @@ void MediaWorkerPool::Dispatch() {
     }
     // Every worker starts as soon as there is work, so that all read at once.
     if ((target == nullptr || !target->queue.empty()) && int(workers_.size()) < limits_.workers) {
-      const bool haveWork = !submittedQueue_.empty() || !retry_.empty() ||
-                            (nextListFile_ < files_.size() &&
-                             nextListFile_ < nextToTake_ + limits_.lookAhead);
-      if (!haveWork)
+      if (!HasWork())
         return;
       target = StartWorker();
       if (target == nullptr)
@@ -322,7 +324,6 @@ void MediaWorkerPool::CheckProgress() {
 
 void MediaWorkerPool::Answer(int job, MediaAnswers answers) {
   answers_.insert_or_assign(job, std::move(answers));
-  Q_EMIT Answered();
 }
 
 void MediaWorkerPool::Break(const Failure& failure) {

@@ -31,7 +31,7 @@ struct MediaWorkerCommand {
 // costs that file alone: its answers say what happened, the worker is replaced
 // and the files queued behind it go to the next one. A parse that keeps
 // reading is never cut short. Everything happens in the events of the thread
-// that owns the pool; its owner takes the answers as they come in.
+// that owns the pool (or in its waits); its owner takes the answers in order.
 class MediaWorkerPool final : public QObject {
   Q_OBJECT
 
@@ -76,13 +76,11 @@ class MediaWorkerPool final : public QObject {
   // The process ids of the running workers.
   QList<qint64> WorkerIds() const;
 
- Q_SIGNALS:
-  void Answered();
-
  private:
   struct Worker;
 
   void Dispatch();
+  bool HasWork() const;
   std::optional<int> NextJob();
   // The new worker; none when workers cannot be started.
   Worker* StartWorker();
