@@ -78,11 +78,7 @@ class RunFixture : public testing::Test {
       lines.push_back(line.match(box.text).captured(1).toInt());
     return lines;
   }
-  QStringList Messages() {
-    QStringList texts;
-    for (const ShownBox& box : fakes.dialogs.Messages()) texts.append(box.text);
-    return texts;
-  }
+  QStringList Messages() { return fakes.dialogs.MessageTexts(); }
 
   TempTree tree;
   TestPlatform fakes;

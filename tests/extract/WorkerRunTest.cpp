@@ -75,16 +75,8 @@ class WorkerRun : public testing::Test {
     return column < 0 ? QString() : form.ResultTable().Cell(row, column);
   }
 
-  QStringList ReportTexts() {
-    QStringList texts;
-    for (const ShownBox& box : fakes.dialogs.ErrorReports()) texts.append(box.text);
-    return texts;
-  }
-  QStringList Messages() {
-    QStringList texts;
-    for (const ShownBox& box : fakes.dialogs.Messages()) texts.append(box.text);
-    return texts;
-  }
+  QStringList ReportTexts() { return fakes.dialogs.ErrorReportTexts(); }
+  QStringList Messages() { return fakes.dialogs.MessageTexts(); }
 
   TempTree tree;
   TestPlatform fakes;

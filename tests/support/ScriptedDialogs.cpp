@@ -65,4 +65,22 @@ std::vector<ShownBox> ScriptedDialogs::Messages() const {
   return messages;
 }
 
+namespace {
+
+QStringList TextsOf(const std::vector<ShownBox>& boxes) {
+  QStringList texts;
+  for (const ShownBox& box : boxes) texts.append(box.text);
+  return texts;
+}
+
+}  // namespace
+
+QStringList ScriptedDialogs::ErrorReportTexts() const {
+  return TextsOf(ErrorReports());
+}
+
+QStringList ScriptedDialogs::MessageTexts() const {
+  return TextsOf(Messages());
+}
+
 }  // namespace vistarel::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <deque>
 #include <functional>
 #include <vector>
@@ -40,6 +42,9 @@ class ScriptedDialogs final : public IDialogs {
   std::vector<ShownBox> ErrorReports() const;
   // The boxes that are not error reports.
   std::vector<ShownBox> Messages() const;
+  // The texts of those boxes, in order.
+  QStringList ErrorReportTexts() const;
+  QStringList MessageTexts() const;
 
   std::vector<ShownBox> boxes;
   std::deque<BoxAnswer> boxAnswers;
