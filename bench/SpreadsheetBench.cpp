@@ -19,9 +19,9 @@
 #include "platform/Clock.h"
 #include "platform/Launcher.h"
 #include "platform/SettingsStore.h"
-#include "platform/SystemClock.h"
-#include "platform/XlsxCellText.h"
-#include "platform/XlsxSpreadsheet.h"
+#include "desktop/SystemClock.h"
+#include "workbook/XlsxCellText.h"
+#include "desktop/XlsxSpreadsheet.h"
 #include "window/Form1.h"
 
 namespace vistarel {

@@ -16,7 +16,7 @@
 #include "gui/ProgressBar.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtEventPump.h"
-#include "platform/LinuxFileSystem.h"
+#include "desktop/LinuxFileSystem.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

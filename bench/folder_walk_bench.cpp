@@ -15,10 +15,10 @@
 
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
-#include "platform/CharacterType.h"
+#include "system/CharacterType.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
-#include "platform/LinuxFileSystem.h"
+#include "desktop/LinuxFileSystem.h"
 #include "report/HandlerGuard.h"
 
 using namespace vistarel;

@@ -18,10 +18,10 @@
 
 #include "CommandLine.h"
 #include "extract/ResultColumns.h"
-#include "platform/CharacterType.h"
-#include "platform/LinuxFileSystem.h"
-#include "platform/MediaInfoDLL.h"
-#include "platform/MediaInfoLibrary.h"
+#include "system/CharacterType.h"
+#include "desktop/LinuxFileSystem.h"
+#include "media/MediaInfoDLL.h"
+#include "media/MediaInfoLibrary.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

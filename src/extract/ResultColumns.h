@@ -6,7 +6,7 @@
 
 #include <QList>
 
-#include "platform/MediaAnswers.h"
+#include "media/MediaAnswers.h"
 #include "platform/MediaLibrary.h"
 
 namespace vistarel {

@@ -8,10 +8,10 @@
 #include "base/PathHelpers.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"
-#include "platform/DirectoryListing.h"
+#include "system/DirectoryListing.h"
 #include "platform/EventPump.h"
-#include "platform/FileAttributes.h"
-#include "platform/FileNames.h"
+#include "system/FileAttributes.h"
+#include "system/FileNames.h"
 #include "platform/FileSystem.h"
 #include "report/HandlerGuard.h"
 

@@ -5,8 +5,8 @@
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
-#include "platform/FileAttributes.h"
-#include "platform/FileUrls.h"
+#include "system/FileAttributes.h"
+#include "system/FileUrls.h"
 
 namespace vistarel {
 

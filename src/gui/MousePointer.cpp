@@ -4,7 +4,7 @@
 #include <QPixmap>
 
 #include "base/Failure.h"
-#include "platform/RegularFile.h"
+#include "system/RegularFile.h"
 
 namespace vistarel {
 

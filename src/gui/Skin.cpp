@@ -9,7 +9,7 @@
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
 #include "gui/StartupHelpers.h"
-#include "platform/FileAttributes.h"
+#include "system/FileAttributes.h"
 #include "platform/Platform.h"
 #include "platform/SkinEngine.h"
 

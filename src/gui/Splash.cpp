@@ -15,8 +15,8 @@
 #include "gui/StartupHelpers.h"
 #include "gui/Twips.h"
 #include "platform/Clock.h"
-#include "platform/DirectoryListing.h"
-#include "platform/RegularFile.h"
+#include "system/DirectoryListing.h"
+#include "system/RegularFile.h"
 #include "platform/SettingsStore.h"
 
 namespace vistarel {

@@ -5,7 +5,7 @@
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"
-#include "platform/FileUrls.h"
+#include "system/FileUrls.h"
 #include "platform/Launcher.h"
 #include "report/HandlerGuard.h"
 #include "window/Form1.h"

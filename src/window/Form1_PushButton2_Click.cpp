@@ -11,7 +11,7 @@
 #include "gui/ProgressBar.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
-#include "platform/MediaInfoDLL.h"
+#include "media/MediaInfoDLL.h"
 #include "platform/MediaLibrary.h"
 #include "platform/Shell.h"
 #include "report/HandlerGuard.h"

@@ -11,7 +11,7 @@
 #include "base/PathHelpers.h"
 #include "extract/RunFixture.h"
 #include "gui/MousePointer.h"
-#include "platform/FileNames.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 namespace {

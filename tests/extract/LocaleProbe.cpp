@@ -12,11 +12,11 @@
 
 #include <langinfo.h>
 
-#include "platform/CharacterType.h"
-#include "platform/FileNames.h"
-#include "platform/LinuxFileSystem.h"
-#include "platform/MediaInfoDLL.h"
-#include "platform/MediaInfoLibrary.h"
+#include "system/CharacterType.h"
+#include "system/FileNames.h"
+#include "desktop/LinuxFileSystem.h"
+#include "media/MediaInfoDLL.h"
+#include "media/MediaInfoLibrary.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

@@ -10,10 +10,10 @@
 
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
-#include "platform/DirectoryListing.h"
+#include "system/DirectoryListing.h"
 #include "platform/EventPump.h"
-#include "platform/FileAttributes.h"
-#include "platform/FileNames.h"
+#include "system/FileAttributes.h"
+#include "system/FileNames.h"
 #include "report/HandlerGuard.h"
 #include "support/FakeFileSystem.h"
 #include "support/ScriptedDialogs.h"

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "filelist/InputListModel.h"
-#include "platform/FileUrls.h"
-#include "platform/MediaInfoDLL.h"
-#include "platform/MediaInfoLibrary.h"
+#include "system/FileUrls.h"
+#include "media/MediaInfoDLL.h"
+#include "media/MediaInfoLibrary.h"
 #include "support/TestPlatform.h"
 #include "window/Form1.h"
 

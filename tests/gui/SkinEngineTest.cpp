@@ -7,7 +7,7 @@
 
 #include "base/Failure.h"
 #include "gui/StyleSheetSkinEngine.h"
-#include "platform/RegularFile.h"
+#include "system/RegularFile.h"
 #include "support/TempTree.h"
 
 namespace vistarel {

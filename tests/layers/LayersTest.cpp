@@ -25,10 +25,12 @@ struct Layer {
 
 const std::vector<Layer>& Layers() {
   static const std::vector<Layer> layers = {
-      {"base", 0, true},     {"platform", 1, true}, {"report", 2, true},
-      {"filelist", 3, true}, {"extract", 3, true},  {"export", 4, true},
-      {"worker", 5, true},   {"gui", 5, false},     {"window", 6, false},
-      {"", 7, false},
+      // The interfaces, then the system calls, then what is built on them.
+      {"base", 0, true},     {"platform", 1, true}, {"system", 2, true},
+      {"report", 2, true},   {"media", 3, true},    {"workbook", 3, true},
+      {"desktop", 4, true},  {"filelist", 4, true}, {"extract", 4, true},
+      {"export", 5, true},   {"worker", 6, true},   {"gui", 6, false},
+      {"window", 7, false},  {"", 8, false},
   };
   return layers;
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "platform/LinuxFileSystem.h"
+#include "desktop/LinuxFileSystem.h"
 
 namespace vistarel::test {
 

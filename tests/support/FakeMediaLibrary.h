@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/MediaInfoLibrary.h"
+#include "media/MediaInfoLibrary.h"
 
 namespace vistarel::test {
 

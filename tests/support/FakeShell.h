@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "platform/LinuxShell.h"
-#include "platform/MediaInfoLibrary.h"
-#include "platform/SharedMediaParse.h"
+#include "desktop/LinuxShell.h"
+#include "media/MediaInfoLibrary.h"
+#include "support/SharedMediaParse.h"
 
 namespace vistarel::test {
 

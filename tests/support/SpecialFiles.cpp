@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/FileNames.h"
+#include "system/FileNames.h"
 
 namespace vistarel::test {
 

@@ -13,7 +13,7 @@
 #include "gui/MousePointer.h"
 #include "gui/QtEventPump.h"
 #include "gui/StartupHelpers.h"
-#include "platform/SystemClock.h"
+#include "desktop/SystemClock.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <list>
+#include <memory>
+
+#include "platform/Shell.h"
+#include "desktop/ShellDetails.h"
+
+namespace vistarel {
+
+class IShellMediaSource;
+
+// The desktop shell on Linux. A folder's entries are shown as a file manager
+// that hides extensions shows them; the values of the 41 property columns come
+// from the file system, the shared MIME database, extended attributes and the
+// file's own tags and streams (read through the MediaInfo library, from the
+// extraction run's own parse where it just made one). Nothing ever opens a
+// FIFO, socket or device.
+//
+// A folder's listing is kept, with its index from lower-cased display name to
+// entries, and used again while the folder is unchanged: a run over every file
+// of a large folder lists it once, not once per file.
+class LinuxShell final : public IShell {
+ public:
+  explicit LinuxShell(IShellMediaSource& media);
+  ~LinuxShell() override;
+  LinuxShell(const LinuxShell&) = delete;
+  LinuxShell& operator=(const LinuxShell&) = delete;
+
+  std::unique_ptr<IShellFolder> Namespace(const QString& path) override;
+
+  // How many times a folder has been read from the disk so far.
+  int Listings() const { return listings_; }
+
+  // The names of the 41 property columns.
+  static QString PropertyNameOf(int column);
+
+  struct Listing;
+
+ private:
+  std::shared_ptr<const Listing> ListingOf(const QString& folder);
+
+  IShellMediaSource& media_;
+  AccountNames accounts_;
+  // The folders listed last, the most recent first.
+  std::list<std::shared_ptr<const Listing>> recent_;
+  int listings_ = 0;
+};
+
+}  // namespace vistarel

@@ -1,0 +1,154 @@
+#include "desktop/XlsxSpreadsheet.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "base/Failure.h"
+#include "platform/Launcher.h"
+#include "workbook/XlsxWorkbook.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char16_t kXlsxMimeType[] =
+    u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+constexpr char16_t kFolderPrefix[] = u"vistarel-sheet-";
+constexpr int kStaleAfterSeconds = 24 * 3600;
+
+// soffice and libreoffice come with every LibreOffice program; the sheet
+// component lives beside the real executable only where Calc is installed.
+bool HasCalcBeside(const QString& program) {
+  const QString real = QFileInfo(program).canonicalFilePath();
+  return !real.isEmpty() && QFileInfo(QFileInfo(real).dir(), u"libsclo.so"_s).isFile();
+}
+
+QString WorkbookFileName(size_t index) {
+  return index == 0 ? u"Results.xlsx"_s : u"Results %1.xlsx"_s.arg(index + 1);
+}
+
+// A new folder only we can enter.
+QString MakePrivateFolder(const QString& tempFolder) {
+  QTemporaryDir dir(tempFolder + u'/' + QString::fromUtf16(kFolderPrefix) + u"XXXXXX"_s);
+  if (!dir.isValid()) {
+    throw Failure(
+        u"Cannot create a folder for the workbook in %1: %2"_s.arg(tempFolder, dir.errorString()));
+  }
+  dir.setAutoRemove(false);
+  QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  return dir.path();
+}
+
+bool IsUntouchedWorkbook(const QFileInfo& entry, const QDateTime& cutoff) {
+  return entry.isFile() && !entry.isSymLink() && entry.fileName().startsWith(u"Results"_s) &&
+         entry.suffix() == u"xlsx"_s && !(entry.permissions() & QFile::WriteOwner) &&
+         entry.lastModified() < cutoff;
+}
+
+class XlsxApplication final : public ISpreadsheetApplication {
+ public:
+  XlsxApplication(ILauncher& launcher, LaunchCommand program, QString tempFolder)
+      : launcher_(launcher), program_(std::move(program)), tempFolder_(std::move(tempFolder)) {}
+
+  ISpreadsheetWorkbook& AddWorkbook() override {
+    workbooks_.push_back(std::make_unique<XlsxWorkbook>());
+    return *workbooks_.back();
+  }
+
+  // Hands the workbooks not yet shown to the program; with none, there is
+  // nothing to show.
+  void SetVisible() override {
+    if (shown_ == workbooks_.size())
+      return;
+    RemoveStaleExportFolders(tempFolder_, QDateTime::currentDateTime());
+    const QString folder = MakePrivateFolder(tempFolder_);
+    try {
+      QStringList files;
+      for (size_t i = shown_; i < workbooks_.size(); ++i) {
+        const QString path = folder + u'/' + WorkbookFileName(i);
+        workbooks_[i]->Write(path, folder);
+        // Read-only, so that a program that opens it by name saves the user's
+        // work elsewhere rather than in this temporary folder.
+        QFile::setPermissions(path, QFile::ReadOwner);
+        files += path;
+      }
+      for (const QStringList& arguments : ExpandCommand(program_, files)) {
+        if (!launcher_.StartDetached(program_.program, arguments)) {
+          throw Failure(u"Cannot start the spreadsheet program "_s + program_.program);
+        }
+      }
+    } catch (...) {
+      QDir(folder).removeRecursively();
+      throw;
+    }
+    // The folder stays: the program reads it after we return. A later export
+    // removes it once it is old.
+    shown_ = workbooks_.size();
+  }
+
+ private:
+  ILauncher& launcher_;
+  LaunchCommand program_;
+  QString tempFolder_;
+  std::vector<std::unique_ptr<XlsxWorkbook>> workbooks_;
+  size_t shown_ = 0;
+};
+
+}  // namespace
+
+std::optional<LaunchCommand> FindSpreadsheetProgram(const SpreadsheetSearch& search) {
+  for (const QString& name : {u"soffice"_s, u"libreoffice"_s, u"localc"_s}) {
+    const QString path = search.findOnPath(name);
+    if (path.isEmpty() || (name != u"localc"_s && !HasCalcBeside(path)))
+      continue;
+    // -n opens the file as a template: a new, untitled workbook.
+    return LaunchCommand{path, {u"-n"_s, u"%F"_s}, u"LibreOffice Calc"_s, {}, {}};
+  }
+  const QString gnumeric = search.findOnPath(u"gnumeric"_s);
+  if (!gnumeric.isEmpty())
+    return LaunchCommand{gnumeric, {u"%F"_s}, u"Gnumeric"_s, {}, {}};
+  return DefaultApplication(QString::fromUtf16(kXlsxMimeType), search.xdg, search.findOnPath);
+}
+
+void RemoveStaleExportFolders(const QString& tempFolder, const QDateTime& now) {
+  const QDateTime cutoff = now.addSecs(-kStaleAfterSeconds);
+  const QFileInfoList folders =
+      QDir(tempFolder)
+          .entryInfoList({QString::fromUtf16(kFolderPrefix) + u'*'},
+                         QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+  for (const QFileInfo& folder : folders) {
+    if (folder.isSymLink() || folder.ownerId() != ::getuid() || folder.lastModified() >= cutoff) {
+      continue;
+    }
+    const QFileInfoList entries =
+        QDir(folder.filePath())
+            .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const bool untouched = std::all_of(entries.begin(), entries.end(), [&](const QFileInfo& e) {
+      return IsUntouchedWorkbook(e, cutoff);
+    });
+    if (untouched)
+      QDir(folder.filePath()).removeRecursively();
+  }
+}
+
+XlsxSpreadsheet::XlsxSpreadsheet(ILauncher& launcher, SpreadsheetSearch search, QString tempFolder)
+    : launcher_(launcher), search_(std::move(search)), tempFolder_(std::move(tempFolder)) {}
+
+std::unique_ptr<ISpreadsheetApplication> XlsxSpreadsheet::CreateApplication() {
+  std::optional<LaunchCommand> program = FindSpreadsheetProgram(search_);
+  if (!program) {
+    throw Failure(
+        u"No spreadsheet program is installed (LibreOffice Calc, Gnumeric or another program "
+        u"that opens .xlsx files)."_s);
+  }
+  return std::make_unique<XlsxApplication>(launcher_, std::move(*program), tempFolder_);
+}
+
+}  // namespace vistarel

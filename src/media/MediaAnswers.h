@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "base/Failure.h"
+#include "system/FileIdentity.h"
+#include "platform/MediaLibrary.h"
+#include "media/ShellMediaValues.h"
+
+namespace vistarel {
+
+// One query of a file's media values: the text of `parameter` of the first
+// stream of `kind`.
+struct MediaQuery {
+  StreamKind kind = StreamKind::General;
+  QString parameter;
+};
+
+// What one parse of a file answers, read in a media worker and handed to the
+// window's process.
+struct MediaAnswers {
+  // The library could not be loaded, or gave no handle: every call of the file
+  // fails with this.
+  std::optional<Failure> noHandle;
+  // The parse stopped: a call failed, or the worker reading the file died or
+  // stalled. Its values are left empty.
+  std::optional<Failure> stopped;
+  bool opened = false;
+  // The answers of the queries, in their order.
+  QStringList values;
+  // The shell's media values, from the same parse.
+  ShellMediaValues shell;
+  // The file as it was when the parse began; none when it could not be looked up.
+  std::optional<FileIdentity> identity;
+};
+
+// Parses the file with a handle of its own: MediaInfo_New, MediaInfo_Open, the
+// queries in order, the shell's media values, MediaInfo_Close, MediaInfo_Delete.
+// A failure stops the parse and is answered, never thrown.
+MediaAnswers ReadMediaAnswers(IMediaLibrary& library, const QString& path,
+                              const QList<MediaQuery>& queries);
+
+// The messages between the program and its media workers, each framed by its
+// length. A worker first says hello with the version of the messages it speaks.
+namespace media_message {
+
+inline constexpr quint32 kVersion = 1;
+
+QByteArray Hello();
+QByteArray Request(quint64 id, const QString& path);
+QByteArray Answer(quint64 id, const MediaAnswers& answers);
+
+// Takes what a pipe brings and hands out whole messages.
+class Reader {
+ public:
+  void Append(const QByteArray& bytes) { pending_.append(bytes); }
+  // The next whole message's body, without its frame.
+  std::optional<QByteArray> Next();
+
+ private:
+  QByteArray pending_;
+};
+
+// Bodies as they were framed; nullopt for a body that is not such a message.
+std::optional<quint32> ParseHello(const QByteArray& body);
+struct ParsedRequest {
+  quint64 id = 0;
+  QString path;
+};
+std::optional<ParsedRequest> ParseRequest(const QByteArray& body);
+struct ParsedAnswer {
+  quint64 id = 0;
+  MediaAnswers answers;
+};
+std::optional<ParsedAnswer> ParseAnswer(const QByteArray& body);
+
+}  // namespace media_message
+
+}  // namespace vistarel

@@ -1,0 +1,149 @@
+#include "media/MediaInfoLibrary.h"
+
+#include <dlfcn.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The library's C interface as its headers publish it; the enumerations are
+// plain ints there, and the buffer is not changed by the library.
+extern "C" {
+using NewCall = void* (*)();
+using OpenCall = std::size_t (*)(void*, const wchar_t*);
+using GetCall = const wchar_t* (*)(void*, int, std::size_t, const wchar_t*, int, int);
+using HandleCall = void (*)(void*);
+using BufferInitCall = std::size_t (*)(void*, std::uint64_t, std::uint64_t);
+using BufferContinueCall = std::size_t (*)(void*, std::uint8_t*, std::size_t);
+using BufferGoToGetCall = std::uint64_t (*)(void*);
+using BufferFinalizeCall = std::size_t (*)(void*);
+}
+
+// Error numbers of a library that cannot be used: its file is missing or does
+// not load, or it lacks an entry point.
+constexpr int kLibraryNotLoaded = failure_number::kFileNotFound;
+constexpr int kEntryPointMissing = 453;
+
+QString LoaderReason() {
+  const char* reason = dlerror();
+  return reason != nullptr ? QString::fromLocal8Bit(reason) : u"unknown reason"_s;
+}
+
+}  // namespace
+
+struct MediaInfoLibrary::Entries {
+  NewCall New = nullptr;
+  OpenCall Open = nullptr;
+  GetCall Get = nullptr;
+  HandleCall Close = nullptr;
+  HandleCall Delete = nullptr;
+  BufferInitCall BufferInit = nullptr;
+  BufferContinueCall BufferContinue = nullptr;
+  BufferGoToGetCall BufferGoToGet = nullptr;
+  BufferFinalizeCall BufferFinalize = nullptr;
+};
+
+MediaInfoLibrary::MediaInfoLibrary(QString fileName) : fileName_(std::move(fileName)) {}
+
+MediaInfoLibrary::~MediaInfoLibrary() {
+  delete entries_;
+  if (module_ != nullptr)
+    dlclose(module_);
+}
+
+void MediaInfoLibrary::Load() {
+  Loaded();
+}
+
+const MediaInfoLibrary::Entries& MediaInfoLibrary::Loaded() {
+  if (entries_ != nullptr)
+    return *entries_;
+  if (loadFailure_)
+    throw *loadFailure_;
+
+  const auto fail = [this](const QString& description, int number) {
+    loadFailure_.emplace(description, number);
+    if (module_ != nullptr) {
+      dlclose(module_);
+      module_ = nullptr;
+    }
+    throw *loadFailure_;
+  };
+
+  dlerror();
+  module_ = dlopen(fileName_.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+  if (module_ == nullptr) {
+    fail(u"The MediaInfo library %1 cannot be loaded: %2"_s.arg(fileName_, LoaderReason()),
+         kLibraryNotLoaded);
+  }
+
+  auto entries = std::make_unique<Entries>();
+  const auto resolve = [&](auto& entry, const char* name) {
+    dlerror();
+    void* address = dlsym(module_, name);
+    if (address == nullptr) {
+      fail(u"The MediaInfo library %1 has no entry point %2: %3"_s.arg(
+               fileName_, QString::fromLatin1(name), LoaderReason()),
+           kEntryPointMissing);
+    }
+    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(address);
+  };
+  resolve(entries->New, "MediaInfo_New");
+  resolve(entries->Open, "MediaInfo_Open");
+  resolve(entries->Get, "MediaInfo_Get");
+  resolve(entries->Close, "MediaInfo_Close");
+  resolve(entries->Delete, "MediaInfo_Delete");
+  resolve(entries->BufferInit, "MediaInfo_Open_Buffer_Init");
+  resolve(entries->BufferContinue, "MediaInfo_Open_Buffer_Continue");
+  resolve(entries->BufferGoToGet, "MediaInfo_Open_Buffer_Continue_GoTo_Get");
+  resolve(entries->BufferFinalize, "MediaInfo_Open_Buffer_Finalize");
+  entries_ = entries.release();
+  return *entries_;
+}
+
+IMediaLibrary::Handle MediaInfoLibrary::New() {
+  return Loaded().New();
+}
+
+std::size_t MediaInfoLibrary::Open(Handle handle, const wchar_t* path) {
+  return Loaded().Open(handle, path);
+}
+
+const wchar_t* MediaInfoLibrary::Get(Handle handle, int streamKind, std::size_t streamNumber,
+                                     const wchar_t* parameter, int infoKind, int searchKind) {
+  return Loaded().Get(handle, streamKind, streamNumber, parameter, infoKind, searchKind);
+}
+
+void MediaInfoLibrary::Close(Handle handle) {
+  Loaded().Close(handle);
+}
+
+void MediaInfoLibrary::Delete(Handle handle) {
+  Loaded().Delete(handle);
+}
+
+std::size_t MediaInfoLibrary::OpenBufferInit(Handle handle, std::uint64_t fileSize,
+                                             std::uint64_t fileOffset) {
+  return Loaded().BufferInit(handle, fileSize, fileOffset);
+}
+
+std::size_t MediaInfoLibrary::OpenBufferContinue(Handle handle, const std::uint8_t* bytes,
+                                                 std::size_t size) {
+  // The library only reads the buffer; its prototype lacks the const.
+  return Loaded().BufferContinue(handle, const_cast<std::uint8_t*>(bytes), size);
+}
+
+std::uint64_t MediaInfoLibrary::OpenBufferContinueGoToGet(Handle handle) {
+  return Loaded().BufferGoToGet(handle);
+}
+
+std::size_t MediaInfoLibrary::OpenBufferFinalize(Handle handle) {
+  return Loaded().BufferFinalize(handle);
+}
+
+}  // namespace vistarel

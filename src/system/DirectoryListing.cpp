@@ -1,0 +1,115 @@
+#include "system/DirectoryListing.h"
+
+#include <QtAlgorithms>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
+#include "system/FileAttributes.h"
+#include "system/FileNames.h"
+#include "system/FolderReader.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The bits of an entry that decide whether a listing returns it, read from the
+// entry's type where that is enough, so that plain files cost no stat.
+int KindBits(DIR* dir, const dirent& entry, const QString& path) {
+  const QByteArray name(entry.d_name);
+  const bool hidden = entry.d_name[0] == '.';
+  switch (entry.d_type) {
+    case DT_REG:
+      return hidden ? file_attribute::kHidden : 0;
+    case DT_FIFO:
+    case DT_SOCK:
+    case DT_CHR:
+    case DT_BLK:
+      return file_attribute::kSystem | (hidden ? file_attribute::kHidden : 0);
+    default:
+      return AttributesAt(dirfd(dir), name, path);
+  }
+}
+
+bool WithinMask(int attributes, int mask) {
+  const int kinds = file_attribute::kHidden | file_attribute::kSystem | file_attribute::kDirectory;
+  return (attributes & kinds & ~mask) == 0;
+}
+
+QString FoldCase(const QString& text) {
+  return text.toCaseFolded();
+}
+
+}  // namespace
+
+bool MatchesWildcard(const QString& pattern, const QString& name) {
+  if (pattern == u"*.*"_s || pattern == u"*"_s)
+    return true;
+  const QString p = FoldCase(pattern);
+  const QString n = FoldCase(name);
+  qsizetype pi = 0;
+  qsizetype ni = 0;
+  qsizetype starAt = -1;
+  qsizetype resumeAt = 0;
+  while (ni < n.size()) {
+    if (pi < p.size() && (p[pi] == u'?' || p[pi] == n[ni])) {
+      ++pi;
+      ++ni;
+    } else if (pi < p.size() && p[pi] == u'*') {
+      starAt = pi++;
+      resumeAt = ni;
+    } else if (starAt >= 0) {
+      pi = starAt + 1;
+      ni = ++resumeAt;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == u'*') ++pi;
+  return pi == p.size();
+}
+
+void SortNames(QStringList& names) {
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+  });
+}
+
+QStringList ListDirectory(const QString& folder, const QString& pattern, int mask) {
+  FolderReader dir(folder);
+  if (!dir.IsOpen()) {
+    if (dir.OpenError() == ENOENT || dir.OpenError() == ENOTDIR)
+      return {};
+    ThrowErrno(dir.OpenError(), folder);
+  }
+  const QString prefix = folder.endsWith(kPathSeparator) ? folder : folder + kPathSeparator;
+  QStringList names;
+  while (const dirent* entry = dir.Next()) {
+    const char* raw = entry->d_name;
+    const QString name = DecodeFileName(raw, qsizetype(strlen(raw)));
+    if (!MatchesWildcard(pattern, name))
+      continue;
+    int bits = 0;
+    try {
+      bits = KindBits(dir.get(), *entry, prefix + name);
+    } catch (const Failure&) {
+      continue;  // gone since the folder named it, or not to be looked at
+    }
+    if (WithinMask(bits, mask))
+      names.append(name);
+  }
+  SortNames(names);
+  return names;
+}
+
+}  // namespace vistarel

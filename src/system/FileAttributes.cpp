@@ -1,0 +1,125 @@
+#include "system/FileAttributes.h"
+
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "base/Failure.h"
+#include "base/PathHelpers.h"
+#include "system/FileNames.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool IsTrashFolder(const QString& path, const QString& name) {
+  if (name == u".Trash"_s)
+    return true;
+  if (name.startsWith(u".Trash-"_s) && name.size() > 7) {
+    bool digits = true;
+    for (qsizetype i = 7; i < name.size(); ++i) digits = digits && name[i].isDigit();
+    if (digits)
+      return true;
+  }
+  if (name != u"Trash"_s)
+    return false;
+  static const QString userTrash =
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash"_s;
+  return path == userTrash;
+}
+
+// The path a link finally leads to, for the trash test of a link's target.
+QString ResolvedPath(const QByteArray& path) {
+  char* resolved = realpath(path.constData(), nullptr);
+  if (resolved == nullptr)
+    return {};
+  const QString result = DecodeFileName(QByteArray(resolved));
+  free(resolved);
+  return result;
+}
+
+int AttributesFrom(const struct stat& entry, const struct stat* target, const QString& path) {
+  using namespace file_attribute;
+  int value = 0;
+  const bool isLink = S_ISLNK(entry.st_mode);
+  if (isLink)
+    value |= kLink;
+  // A link counts as what it leads to; a dangling link only as a link.
+  const struct stat* kind = isLink ? target : &entry;
+  if (kind != nullptr) {
+    const mode_t mode = kind->st_mode;
+    if (S_ISDIR(mode)) {
+      value |= kDirectory;
+    } else if (S_ISREG(mode)) {
+      value |= kArchive;
+    } else if (S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode)) {
+      value |= kSystem;
+    }
+    if ((mode & S_IWUSR) == 0)
+      value |= kReadOnly;
+  }
+  const QString name = FileNameOf(path);
+  if (name.startsWith(u'.'))
+    value |= kHidden;
+  if ((value & kDirectory) != 0) {
+    // A link to a trash folder is a system folder as its target is.
+    const QString folder = isLink ? ResolvedPath(EncodeFileName(path)) : path;
+    if (IsTrashFolder(folder, FileNameOf(folder)))
+      value |= kSystem;
+  }
+  return value;
+}
+
+}  // namespace
+
+int FailureNumberForErrno(int error) {
+  switch (error) {
+    case ENOENT:
+      return failure_number::kFileNotFound;
+    case ENOTDIR:
+      return failure_number::kPathNotFound;
+    case EACCES:
+    case EPERM:
+      return failure_number::kPermissionDenied;
+    case EIO:
+      return failure_number::kDeviceIo;
+    default:
+      return failure_number::kPathFileAccess;
+  }
+}
+
+void ThrowErrno(int error, const QString& path) {
+  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path,
+                FailureNumberForErrno(error));
+}
+
+int AttributesOf(const QString& path) {
+  const QString trimmed = WithoutTrailingSeparators(path);
+  const QByteArray bytes = EncodeFileName(trimmed);
+  struct stat entry {};
+  if (lstat(bytes.constData(), &entry) != 0)
+    ThrowErrno(errno, path);
+  struct stat target {};
+  const bool hasTarget = S_ISLNK(entry.st_mode) && stat(bytes.constData(), &target) == 0;
+  return AttributesFrom(entry, hasTarget ? &target : nullptr, trimmed);
+}
+
+int AttributesAt(int folderFd, const QByteArray& entryName, const QString& path) {
+  struct stat entry {};
+  if (fstatat(folderFd, entryName.constData(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+    ThrowErrno(errno, path);
+  }
+  struct stat target {};
+  const bool hasTarget =
+      S_ISLNK(entry.st_mode) && fstatat(folderFd, entryName.constData(), &target, 0) == 0;
+  return AttributesFrom(entry, hasTarget ? &target : nullptr, path);
+}
+
+}  // namespace vistarel
