@@ -14,15 +14,15 @@
 #include <cstdio>
 #include <memory>
 
+#include "desktop/SystemClock.h"
+#include "desktop/XlsxSpreadsheet.h"
 #include "extract/ResultTableModel.h"
 #include "gui/QtDialogs.h"
 #include "platform/Clock.h"
 #include "platform/Launcher.h"
 #include "platform/SettingsStore.h"
-#include "desktop/SystemClock.h"
-#include "workbook/XlsxCellText.h"
-#include "desktop/XlsxSpreadsheet.h"
 #include "window/Form1.h"
+#include "workbook/XlsxCellText.h"
 
 namespace vistarel {
 namespace {
@@ -35,6 +35,10 @@ class NoLauncher final : public ILauncher {
   bool OpenUrl(const QUrl&) override { return true; }
   bool StartDetached(const QString&, const QStringList& arguments) override {
     file = arguments.value(arguments.size() - 1);
+    return true;
+  }
+  bool StartDesktopApplication(const QString&, const QStringList& files) override {
+    file = files.value(files.size() - 1);
     return true;
   }
   QString file;

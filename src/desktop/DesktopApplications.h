@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace vistarel {
 
@@ -14,41 +13,20 @@ using PathLookup = std::function<QString(const QString& name)>;
 // The lookup of the running system (QStandardPaths::findExecutable).
 PathLookup SystemPathLookup();
 
-// How to start a desktop application on files. The arguments may hold the
-// field codes of a desktop entry's Exec line: %f and %u for one file, %F and %U
-// for all files, %i, %c, %k and %%.
-struct LaunchCommand {
-  QString program;  // an absolute path
-  QStringList arguments;
-  QString name;       // for %c
-  QString icon;       // for %i
-  QString entryPath;  // for %k
+// An application of the desktop, by its desktop entry.
+struct DesktopApplication {
+  QString id;  // the desktop file id, such as "org.gnome.Gnumeric.desktop"
+  QString name;
 };
 
-// The argument lists that start `command` on `files`: one list for a program
-// that takes many files, one list per file for a program that takes one. A
-// command without a file code gets the files appended.
-std::vector<QStringList> ExpandCommand(const LaunchCommand& command, const QStringList& files);
+// The desktop's default application for a MIME type, as GIO finds it by the
+// XDG rules for MIME applications (the user's and the desktop's default lists,
+// then the associations). None when no usable one is installed; an entry that
+// runs in a terminal does not count.
+std::optional<DesktopApplication> DefaultApplicationFor(const QString& mimeType);
 
-// An Exec value split into arguments by the quoting rules of desktop entries;
-// empty when the value is malformed (an open quote).
-QStringList SplitExec(const QString& exec);
-
-// The folders of the XDG base directory rules, the user's own first, and the
-// names of the running desktop (XDG_CURRENT_DESKTOP), lower-cased.
-struct XdgDirs {
-  QStringList config;
-  QStringList data;
-  QStringList desktops;
-};
-XdgDirs SystemXdgDirs();
-
-// The desktop's default application for a MIME type, by the XDG rules for MIME
-// applications: the first installed entry of the Default Applications lists
-// (desktop-specific lists first), else an associated application that is
-// installed and not removed. Nothing when no usable entry is installed; an
-// entry that runs in a terminal does not count.
-std::optional<LaunchCommand> DefaultApplication(const QString& mimeType, const XdgDirs& dirs,
-                                                const PathLookup& findOnPath);
+// Starts a desktop application on local files, as its entry's Exec line wants
+// them; false when it cannot be started.
+bool LaunchDesktopApplication(const QString& id, const QStringList& files);
 
 }  // namespace vistarel

@@ -54,7 +54,7 @@ bool IsUntouchedWorkbook(const QFileInfo& entry, const QDateTime& cutoff) {
 
 class XlsxApplication final : public ISpreadsheetApplication {
  public:
-  XlsxApplication(ILauncher& launcher, LaunchCommand program, QString tempFolder)
+  XlsxApplication(ILauncher& launcher, SpreadsheetProgram program, QString tempFolder)
       : launcher_(launcher), program_(std::move(program)), tempFolder_(std::move(tempFolder)) {}
 
   ISpreadsheetWorkbook& AddWorkbook() override {
@@ -79,11 +79,12 @@ class XlsxApplication final : public ISpreadsheetApplication {
         QFile::setPermissions(path, QFile::ReadOwner);
         files += path;
       }
-      for (const QStringList& arguments : ExpandCommand(program_, files)) {
-        if (!launcher_.StartDetached(program_.program, arguments)) {
-          throw Failure(u"Cannot start the spreadsheet program "_s + program_.program);
-        }
-      }
+      const bool started =
+          program_.desktopId.isEmpty()
+              ? launcher_.StartDetached(program_.program, program_.arguments + files)
+              : launcher_.StartDesktopApplication(program_.desktopId, files);
+      if (!started)
+        throw Failure(u"Cannot start the spreadsheet program "_s + program_.name);
     } catch (...) {
       QDir(folder).removeRecursively();
       throw;
@@ -95,7 +96,7 @@ class XlsxApplication final : public ISpreadsheetApplication {
 
  private:
   ILauncher& launcher_;
-  LaunchCommand program_;
+  SpreadsheetProgram program_;
   QString tempFolder_;
   std::vector<std::unique_ptr<XlsxWorkbook>> workbooks_;
   size_t shown_ = 0;
@@ -103,18 +104,22 @@ class XlsxApplication final : public ISpreadsheetApplication {
 
 }  // namespace
 
-std::optional<LaunchCommand> FindSpreadsheetProgram(const SpreadsheetSearch& search) {
+std::optional<SpreadsheetProgram> FindSpreadsheetProgram(const SpreadsheetSearch& search) {
   for (const QString& name : {u"soffice"_s, u"libreoffice"_s, u"localc"_s}) {
     const QString path = search.findOnPath(name);
     if (path.isEmpty() || (name != u"localc"_s && !HasCalcBeside(path)))
       continue;
     // -n opens the file as a template: a new, untitled workbook.
-    return LaunchCommand{path, {u"-n"_s, u"%F"_s}, u"LibreOffice Calc"_s, {}, {}};
+    return SpreadsheetProgram{u"LibreOffice Calc"_s, path, {u"-n"_s}, {}};
   }
   const QString gnumeric = search.findOnPath(u"gnumeric"_s);
   if (!gnumeric.isEmpty())
-    return LaunchCommand{gnumeric, {u"%F"_s}, u"Gnumeric"_s, {}, {}};
-  return DefaultApplication(QString::fromUtf16(kXlsxMimeType), search.xdg, search.findOnPath);
+    return SpreadsheetProgram{u"Gnumeric"_s, gnumeric, {}, {}};
+  const std::optional<DesktopApplication> application =
+      search.defaultApplication(QString::fromUtf16(kXlsxMimeType));
+  if (!application)
+    return std::nullopt;
+  return SpreadsheetProgram{application->name, {}, {}, application->id};
 }
 
 void RemoveStaleExportFolders(const QString& tempFolder, const QDateTime& now) {
@@ -142,7 +147,7 @@ XlsxSpreadsheet::XlsxSpreadsheet(ILauncher& launcher, SpreadsheetSearch search, 
     : launcher_(launcher), search_(std::move(search)), tempFolder_(std::move(tempFolder)) {}
 
 std::unique_ptr<ISpreadsheetApplication> XlsxSpreadsheet::CreateApplication() {
-  std::optional<LaunchCommand> program = FindSpreadsheetProgram(search_);
+  std::optional<SpreadsheetProgram> program = FindSpreadsheetProgram(search_);
   if (!program) {
     throw Failure(
         u"No spreadsheet program is installed (LibreOffice Calc, Gnumeric or another program "

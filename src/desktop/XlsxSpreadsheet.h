@@ -16,13 +16,23 @@ class ILauncher;
 // Where the spreadsheet program is looked for; tests put their own here.
 struct SpreadsheetSearch {
   PathLookup findOnPath = SystemPathLookup();
-  XdgDirs xdg = SystemXdgDirs();
+  std::function<std::optional<DesktopApplication>(const QString& mimeType)> defaultApplication =
+      DefaultApplicationFor;
+};
+
+// The spreadsheet program found: a program on PATH started with its arguments
+// and then the files, or a desktop application started through its entry.
+struct SpreadsheetProgram {
+  QString name;
+  QString program;  // an absolute path; empty for a desktop application
+  QStringList arguments;
+  QString desktopId;
 };
 
 // LibreOffice Calc (soffice, libreoffice or localc on PATH; the first two only
 // where Calc is installed beside them), then Gnumeric, then the desktop's
 // default application for .xlsx files. Nothing when none is installed.
-std::optional<LaunchCommand> FindSpreadsheetProgram(const SpreadsheetSearch& search);
+std::optional<SpreadsheetProgram> FindSpreadsheetProgram(const SpreadsheetSearch& search);
 
 // Removes the folders of earlier exports in `tempFolder` that are a day old
 // and still hold nothing but their untouched, read-only workbooks. A folder in

@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QProcess>
 
+#include "desktop/DesktopApplications.h"
+
 namespace vistarel {
 
 bool DesktopLauncher::OpenUrl(const QUrl& url) {
@@ -11,6 +13,10 @@ bool DesktopLauncher::OpenUrl(const QUrl& url) {
 
 bool DesktopLauncher::StartDetached(const QString& program, const QStringList& arguments) {
   return QProcess::startDetached(program, arguments);
+}
+
+bool DesktopLauncher::StartDesktopApplication(const QString& desktopId, const QStringList& files) {
+  return LaunchDesktopApplication(desktopId, files);
 }
 
 }  // namespace vistarel

@@ -12,6 +12,8 @@ class ILauncher {
   virtual ~ILauncher() = default;
   virtual bool OpenUrl(const QUrl& url) = 0;
   virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
+  // Starts an application of the desktop, by its desktop file id, on local files.
+  virtual bool StartDesktopApplication(const QString& desktopId, const QStringList& files) = 0;
 };
 
 }  // namespace vistarel

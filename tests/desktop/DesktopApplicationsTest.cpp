@@ -1,11 +1,9 @@
 #include <QFile>
-#include <QMap>
+#include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include "desktop/DesktopApplications.h"
 #include "support/TempTree.h"
 
 namespace vistarel {
@@ -13,105 +11,99 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-const QString kXlsx = u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s;
+const QByteArray kXlsx = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
-TEST(SplitExec, FollowsTheQuotingOfDesktopEntries) {
-  EXPECT_EQ(SplitExec(u"calc --new  %U"_s), (QStringList{u"calc"_s, u"--new"_s, u"%U"_s}));
-  EXPECT_EQ(SplitExec(u"\"/opt/My Sheets/run\" \"a \\\"b\\\" \\$c \\\\d\" %f"_s),
-            (QStringList{u"/opt/My Sheets/run"_s, u"a \"b\" $c \\d"_s, u"%f"_s}));
-  EXPECT_EQ(SplitExec(u"run \"\" x"_s), (QStringList{u"run"_s, QString(), u"x"_s}));
-  EXPECT_TRUE(SplitExec(u"run \"open"_s).isEmpty());
-}
-
-TEST(ExpandCommand, PutsTheFilesWhereTheFieldCodesSay) {
-  LaunchCommand command{u"/usr/bin/calc"_s, {u"-n"_s, u"%F"_s}, u"Calc"_s, u"calc"_s, {}};
-  const QStringList two = {u"/tmp/a b.xlsx"_s, u"/tmp/c.xlsx"_s};
-  EXPECT_EQ(ExpandCommand(command, two),
-            (std::vector<QStringList>{{u"-n"_s, u"/tmp/a b.xlsx"_s, u"/tmp/c.xlsx"_s}}));
-
-  command.arguments = {u"%i"_s, u"--title=%c"_s, u"%u"_s, u"100%%"_s, u"%d"_s};
-  EXPECT_EQ(ExpandCommand(command, two),
-            (std::vector<QStringList>{
-                {u"--icon"_s, u"calc"_s, u"--title=Calc"_s, u"file:///tmp/a%20b.xlsx"_s, u"100%"_s},
-                {u"--icon"_s, u"calc"_s, u"--title=Calc"_s, u"file:///tmp/c.xlsx"_s, u"100%"_s}}));
-
-  command.arguments = {u"--view"_s};  // no field code: the files go last
-  EXPECT_EQ(ExpandCommand(command, {u"/tmp/c.xlsx"_s}),
-            (std::vector<QStringList>{{u"--view"_s, u"/tmp/c.xlsx"_s}}));
-}
-
-// An XDG tree of our making: programs on PATH are the ones `installed` names.
-class DefaultApp : public testing::Test {
+// A desktop of our making, asked through a probe: GIO reads the XDG folders
+// once per process, so every question gets a process of its own.
+class DefaultApplication : public testing::Test {
  protected:
-  XdgDirs Dirs() {
-    return {{tree.Folder(u"home/config"_s), tree.Folder(u"etc/xdg"_s)},
-            {tree.Folder(u"home/data"_s), tree.Folder(u"usr/share"_s)},
-            {u"mate"_s}};
+  // An executable that writes its arguments, one per line, to `<name>.args`.
+  QString Program(const QString& name) {
+    const QString path =
+        tree.File(u"bin/"_s + name, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
   }
-  PathLookup Lookup() {
-    return [this](const QString& name) { return installed.value(name); };
+  void Entry(const QString& id, const QString& exec, const QByteArray& extra = {}) {
+    tree.File(u"usr/share/applications/"_s + id, "[Desktop Entry]\nType=Application\nName=Sheet " +
+                                                     id.toUtf8() + "\nExec=" + exec.toUtf8() +
+                                                     "\nMimeType=" + kXlsx + ";\n" + extra);
   }
-  void Entry(const QString& id, const QString& exec, const QString& extra = {}) {
-    tree.File(u"usr/share/applications/"_s + id,
-              (u"[Desktop Entry]\nType=Application\nName=Sheet "_s + id + u"\nExec="_s + exec +
-               u"\n"_s + extra)
-                  .toUtf8());
+  // What the probe prints: "<id>\t<name>" or "none"; it starts the application
+  // on `files` when there are any.
+  QString Ask(const QStringList& files = {}) {
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, tree.Folder(u"home"_s));
+    environment.insert(u"XDG_CONFIG_HOME"_s, tree.Folder(u"home/config"_s));
+    environment.insert(u"XDG_CONFIG_DIRS"_s, tree.Folder(u"etc/xdg"_s));
+    environment.insert(u"XDG_DATA_HOME"_s, tree.Folder(u"home/data"_s));
+    environment.insert(u"XDG_DATA_DIRS"_s, tree.Folder(u"usr/share"_s));
+    environment.insert(u"XDG_CURRENT_DESKTOP"_s, u"MATE"_s);
+    environment.insert(u"GIO_USE_VFS"_s, u"local"_s);
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(VISTAREL_DESKTOP_APPLICATION_PROBE),
+                QStringList{QString::fromUtf8(kXlsx)} + files);
+    EXPECT_TRUE(probe.waitForFinished(30000));
+    EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
   }
-  std::optional<LaunchCommand> Find() { return DefaultApplication(kXlsx, Dirs(), Lookup()); }
 
   test::TempTree tree;
-  QMap<QString, QString> installed = {{u"sheets"_s, u"/usr/bin/sheets"_s},
-                                      {u"grid"_s, u"/usr/bin/grid"_s},
-                                      {u"termsheet"_s, u"/usr/bin/termsheet"_s}};
 };
 
-TEST_F(DefaultApp, TheUsersDefaultWinsAndItsExecLineIsKept) {
-  Entry(u"sheets.desktop"_s, u"sheets --new %U"_s);
-  Entry(u"grid.desktop"_s, u"grid %f"_s);
-  tree.File(u"etc/xdg/mimeapps.list"_s,
-            "[Default Applications]\n" + kXlsx.toUtf8() + "=sheets.desktop;\n");
+TEST_F(DefaultApplication, TheDesktopsOwnListThenTheUsersDefaultWin) {
+  Entry(u"sheets.desktop"_s, Program(u"sheets"_s) + u" --new %U"_s);
+  Entry(u"grid.desktop"_s, Program(u"grid"_s) + u" %f"_s);
+  tree.File(u"etc/xdg/mimeapps.list"_s, "[Default Applications]\n" + kXlsx + "=sheets.desktop;\n");
   tree.File(u"home/config/mimeapps.list"_s,
-            "# mine\n[Default Applications]\n" + kXlsx.toUtf8() +
+            "# mine\n[Default Applications]\n" + kXlsx +
                 "=missing.desktop;grid.desktop;\napplication/zip=sheets.desktop\n");
-  const auto command = Find();
-  ASSERT_TRUE(command.has_value());
-  EXPECT_EQ(command->program, u"/usr/bin/grid"_s);
-  EXPECT_EQ(command->arguments, QStringList{u"%f"_s});
-  EXPECT_EQ(command->name, u"Sheet grid.desktop"_s);
+  EXPECT_EQ(Ask(), u"grid.desktop\tSheet grid.desktop"_s);
 
-  // The desktop's own list comes before the general one.
   tree.File(u"home/config/mate-mimeapps.list"_s,
-            "[Default Applications]\n" + kXlsx.toUtf8() + "=sheets.desktop\n");
-  EXPECT_EQ(Find()->program, u"/usr/bin/sheets"_s);
+            "[Default Applications]\n" + kXlsx + "=sheets.desktop\n");
+  EXPECT_EQ(Ask(), u"sheets.desktop\tSheet sheets.desktop"_s);
 }
 
-TEST_F(DefaultApp, EntriesThatCannotStartAreSkipped) {
-  Entry(u"term.desktop"_s, u"termsheet %f"_s, u"Terminal=true\n"_s);
-  Entry(u"gone.desktop"_s, u"notthere %f"_s);
-  Entry(u"tried.desktop"_s, u"sheets %f"_s, u"TryExec=notthere\n"_s);
-  Entry(u"hidden.desktop"_s, u"sheets %f"_s, u"Hidden=true\n"_s);
+TEST_F(DefaultApplication, EntriesThatCannotStartOrRunInATerminalServeNone) {
+  Entry(u"gone.desktop"_s, tree.Path(u"bin/notthere"_s) + u" %f"_s);
+  Entry(u"tried.desktop"_s, Program(u"sheets"_s) + u" %f"_s, "TryExec=notthere\n");
+  Entry(u"hidden.desktop"_s, Program(u"sheets"_s) + u" %f"_s, "Hidden=true\n");
   tree.File(u"home/config/mimeapps.list"_s,
-            "[Default Applications]\n" + kXlsx.toUtf8() +
-                "=term.desktop;gone.desktop;tried.desktop;hidden.desktop\n");
-  EXPECT_FALSE(Find().has_value());
+            "[Default Applications]\n" + kXlsx + "=gone.desktop;tried.desktop;hidden.desktop\n");
+  EXPECT_EQ(Ask(), u"none"_s);
+
+  Entry(u"term.desktop"_s, Program(u"termsheet"_s) + u" %f"_s, "Terminal=true\n");
+  tree.File(u"home/config/mimeapps.list"_s, "[Default Applications]\n" + kXlsx + "=term.desktop\n");
+  EXPECT_EQ(Ask(), u"none"_s);
 }
 
-TEST_F(DefaultApp, WithoutADefaultAnAssociatedApplicationThatIsNotRemovedServes) {
-  Entry(u"sheets.desktop"_s, u"sheets %F"_s);
-  Entry(u"grid.desktop"_s, u"grid %F"_s);
+TEST_F(DefaultApplication, WithoutADefaultAnAssociatedApplicationThatIsNotRemovedServes) {
+  Entry(u"sheets.desktop"_s, Program(u"sheets"_s) + u" %F"_s);
+  Entry(u"grid.desktop"_s, Program(u"grid"_s) + u" %F"_s);
   tree.File(u"usr/share/applications/mimeinfo.cache"_s,
-            "[MIME Cache]\n" + kXlsx.toUtf8() + "=sheets.desktop;grid.desktop;\n");
+            "[MIME Cache]\n" + kXlsx + "=sheets.desktop;grid.desktop;\n");
   tree.File(u"home/config/mimeapps.list"_s,
-            "[Removed Associations]\n" + kXlsx.toUtf8() + "=sheets.desktop;\n");
-  ASSERT_TRUE(Find().has_value());
-  EXPECT_EQ(Find()->program, u"/usr/bin/grid"_s);
+            "[Removed Associations]\n" + kXlsx + "=sheets.desktop;\n");
+  EXPECT_EQ(Ask(), u"grid.desktop\tSheet grid.desktop"_s);
 }
 
-TEST_F(DefaultApp, NothingInstalledFindsNothingAndAFifoDoesNotBlock) {
-  EXPECT_FALSE(Find().has_value());
-  const QString fifo = tree.Path(u"home/config/mimeapps.list"_s);
-  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-  EXPECT_FALSE(Find().has_value());
+TEST_F(DefaultApplication, StartsTheApplicationOnTheFilesAsItsExecLineWantsThem) {
+  const QString sheets = Program(u"sheets"_s);
+  Entry(u"sheets.desktop"_s, sheets + u" --new %F"_s);
+  tree.File(u"home/config/mimeapps.list"_s,
+            "[Default Applications]\n" + kXlsx + "=sheets.desktop\n");
+  const QString first = tree.File(u"out/Results.xlsx"_s, "PK");
+  const QString second = tree.File(u"out/Results 2.xlsx"_s, "PK");
+  EXPECT_EQ(Ask({first, second}), u"sheets.desktop\tSheet sheets.desktop"_s);
+
+  // Started detached: the arguments arrive a moment later.
+  QFile arguments(sheets + u".args"_s);
+  for (int tries = 0; tries < 300 && arguments.size() == 0; ++tries) QThread::msleep(10);
+  ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split(u'\n', Qt::SkipEmptyParts),
+            (QStringList{u"--new"_s, first, second}));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "desktop/XlsxSpreadsheet.h"
-#include "workbook/XlsxWorkbook.h"
 #include "support/TempTree.h"
+#include "workbook/XlsxWorkbook.h"
 
 namespace vistarel {
 namespace {
@@ -51,7 +51,8 @@ std::vector<QStringList> ParseCsv(const QString& text) {
 // The written file as the spreadsheet program itself reads it, where LibreOffice
 // Calc is installed.
 TEST(LibreOfficeReadBack, CalcReadsEveryCellAsItWasGiven) {
-  const auto program = FindSpreadsheetProgram({SystemPathLookup(), {}});
+  const auto program = FindSpreadsheetProgram(
+      {SystemPathLookup(), [](const QString&) { return std::optional<DesktopApplication>(); }});
   if (!program || program->arguments.value(0) != u"-n"_s) {
     GTEST_SKIP() << "LibreOffice Calc is not installed; the file's XML is checked elsewhere";
   }

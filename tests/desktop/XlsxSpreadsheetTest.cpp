@@ -7,10 +7,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "support/SheetReader.h"
 #include "base/Failure.h"
 #include "desktop/XlsxSpreadsheet.h"
 #include "support/Fakes.h"
+#include "support/SheetReader.h"
 #include "support/TempTree.h"
 
 namespace vistarel {
@@ -38,7 +38,10 @@ class Spreadsheet : public testing::Test {
   SpreadsheetSearch Search() {
     SpreadsheetSearch search;
     search.findOnPath = [this](const QString& name) { return installed.value(name); };
-    search.xdg = {{tree.Folder(u"config"_s)}, {tree.Folder(u"data"_s)}, {}};
+    search.defaultApplication = [this](const QString& mimeType) {
+      askedDefaultFor = mimeType;
+      return defaultApplication;
+    };
     return search;
   }
   QString Program(const QString& relative) {
@@ -63,6 +66,8 @@ class Spreadsheet : public testing::Test {
   test::TempTree tree;
   test::FakeLauncher launcher;
   QMap<QString, QString> installed;
+  std::optional<DesktopApplication> defaultApplication;
+  QString askedDefaultFor;
 };
 
 TEST_F(Spreadsheet, WithoutAnyProgramCreatingFails) {
@@ -119,6 +124,20 @@ TEST_F(Spreadsheet, GnumericOpensTheFileByName) {
   EXPECT_EQ(launcher.started[0].program, installed.value(u"gnumeric"_s));
   ASSERT_EQ(launcher.started[0].arguments.size(), 1);
   EXPECT_TRUE(launcher.started[0].arguments[0].endsWith(u"/Results.xlsx"_s));
+}
+
+TEST_F(Spreadsheet, WithoutCalcOrGnumericTheDesktopsDefaultStartsThroughItsEntry) {
+  defaultApplication = DesktopApplication{u"org.example.Sheets.desktop"_s, u"Sheets"_s};
+  auto app = Layer().CreateApplication();
+  EXPECT_EQ(askedDefaultFor,
+            u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s);
+  app->AddWorkbook().SetCell(1, 1, u"x"_s);
+  app->SetVisible();
+  EXPECT_TRUE(launcher.started.empty());
+  ASSERT_EQ(launcher.startedApplications.size(), 1u);
+  EXPECT_EQ(launcher.startedApplications[0].program, u"org.example.Sheets.desktop"_s);
+  ASSERT_EQ(launcher.startedApplications[0].arguments.size(), 1);
+  EXPECT_TRUE(launcher.startedApplications[0].arguments[0].endsWith(u"/Results.xlsx"_s));
 }
 
 TEST_F(Spreadsheet, AnApplicationNeverShownLeavesNothingBehind) {

@@ -58,9 +58,14 @@ class FakeLauncher final : public ILauncher {
     started.push_back({program, arguments});
     return succeeds;
   }
+  bool StartDesktopApplication(const QString& desktopId, const QStringList& files) override {
+    startedApplications.push_back({desktopId, files});
+    return succeeds;
+  }
 
   std::vector<QUrl> openedUrls;
   std::vector<StartedProgram> started;
+  std::vector<StartedProgram> startedApplications;  // by desktop file id
   bool succeeds = true;
 };
 
