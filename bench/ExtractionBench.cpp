@@ -33,16 +33,16 @@
 #include <thread>
 
 #include "CommandLine.h"
+#include "desktop/LinuxFileSystem.h"
+#include "desktop/LinuxShell.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
-#include "system/CharacterType.h"
-#include "desktop/LinuxFileSystem.h"
-#include "desktop/LinuxShell.h"
 #include "media/MediaInfoLibrary.h"
 #include "media/PooledMediaLibrary.h"
 #include "support/SharedMediaParse.h"
 #include "support/TestPlatform.h"
+#include "system/CharacterType.h"
 #include "tools/slowfs/SlowFsMount.h"
 #include "window/Form1.h"
 
@@ -154,12 +154,12 @@ struct Bench {
     std::thread clicker([&] {
       std::this_thread::sleep_for(std::chrono::seconds(1));
       clickedAt = clock.nsecsElapsed();
-      QCoreApplication::postEvent(help, new QMouseEvent(QEvent::MouseButtonPress, centre,
-                                                        help->mapToGlobal(centre), Qt::LeftButton,
-                                                        Qt::LeftButton, Qt::NoModifier));
-      QCoreApplication::postEvent(help, new QMouseEvent(QEvent::MouseButtonRelease, centre,
-                                                        help->mapToGlobal(centre), Qt::LeftButton,
-                                                        Qt::NoButton, Qt::NoModifier));
+      QCoreApplication::postEvent(
+          help, new QMouseEvent(QEvent::MouseButtonPress, centre, help->mapToGlobal(centre),
+                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+      QCoreApplication::postEvent(
+          help, new QMouseEvent(QEvent::MouseButtonRelease, centre, help->mapToGlobal(centre),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     });
     window.InputList().Clear();
     window.InputList().Append(paths);
@@ -229,10 +229,11 @@ int main(int argc, char** argv) {
               largeRun <= 11 * run ? "met" : "missed");
   const double windowPeak = ResidentMegabytes(getpid(), "VmHWM:");
   const double peak = std::max(bench.peakMegabytes, windowPeak);
-  std::printf("(c) peak memory with %d rows of %d columns, window and workers: %.0f MB "
-              "(window alone at most %.0f MB; target 300 MB: %s)\n",
-              bench.form->ResultTable().RowCount(), bench.form->ResultTable().ColumnCount(), peak,
-              windowPeak, peak < 300 ? "met" : "missed");
+  std::printf(
+      "(c) peak memory with %d rows of %d columns, window and workers: %.0f MB "
+      "(window alone at most %.0f MB; target 300 MB: %s)\n",
+      bench.form->ResultTable().RowCount(), bench.form->ResultTable().ColumnCount(), peak,
+      windowPeak, peak < 300 ? "met" : "missed");
 
   const std::string slowfs = VISTAREL_SLOWFS;
   const QString slowSource = root.path() + u"/slow-source"_s;
@@ -248,9 +249,10 @@ int main(int argc, char** argv) {
     slow.append(mountPoint + u'/' + name);
   const double pooledDelay = bench.HelpDelay(*bench.form, slow);
   const double inProcessDelay = bench.HelpDelay(*bench.inProcessForm, slow);
-  std::printf("(d) reads answering after 0.3 s, %lld files: click on Help to its box %.3f s "
-              "(target 0.5 s: %s); with the library in the window's process: %.3f s\n",
-              static_cast<long long>(slow.size()), pooledDelay,
-              pooledDelay >= 0 && pooledDelay < 0.5 ? "met" : "missed", inProcessDelay);
+  std::printf(
+      "(d) reads answering after 0.3 s, %lld files: click on Help to its box %.3f s "
+      "(target 0.5 s: %s); with the library in the window's process: %.3f s\n",
+      static_cast<long long>(slow.size()), pooledDelay,
+      pooledDelay >= 0 && pooledDelay < 0.5 ? "met" : "missed", inProcessDelay);
   return 0;
 }

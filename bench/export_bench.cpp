@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "desktop/LinuxFileSystem.h"
 #include "export/CopyListToClipboard.h"
 #include "export/SaveListAsText.h"
 #include "extract/ResultTableModel.h"
 #include "gui/ProgressBar.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtEventPump.h"
-#include "desktop/LinuxFileSystem.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

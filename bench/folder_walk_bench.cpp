@@ -13,13 +13,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "desktop/LinuxFileSystem.h"
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
-#include "system/CharacterType.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
-#include "desktop/LinuxFileSystem.h"
 #include "report/HandlerGuard.h"
+#include "system/CharacterType.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

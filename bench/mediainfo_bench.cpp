@@ -17,11 +17,11 @@
 #include <unistd.h>
 
 #include "CommandLine.h"
-#include "extract/ResultColumns.h"
-#include "system/CharacterType.h"
 #include "desktop/LinuxFileSystem.h"
+#include "extract/ResultColumns.h"
 #include "media/MediaInfoDLL.h"
 #include "media/MediaInfoLibrary.h"
+#include "system/CharacterType.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

@@ -23,15 +23,21 @@ class Failure : public std::exception {
   int number_;
 };
 
-// Error numbers that callers test for.
+// The error numbers of the program's failures, as its users know them.
 namespace failure_number {
+inline constexpr int kSubscriptOutOfRange = 9;  // an entry outside a collection
+inline constexpr int kTypeMismatch = 13;        // a value of the wrong kind
 inline constexpr int kBadFileNameOrNumber = 52;
 inline constexpr int kFileNotFound = 53;
-inline constexpr int kDeviceIo = 57;
+inline constexpr int kDeviceIo = 57;  // also: no progress on a file for too long
+inline constexpr int kFileAlreadyExists = 58;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kObjectNotSet = 91;
+inline constexpr int kNoSuchProperty = 438;     // an object asked for a property it lacks
+inline constexpr int kEntryPointMissing = 453;  // a library without an entry point we call
+inline constexpr int kInvalidPicture = 481;
 }  // namespace failure_number
 
 // The object an earlier step made. When that step failed (and was reported),

@@ -4,15 +4,12 @@
 #include <QMimeDatabase>
 #include <QStorageInfo>
 
-#include <cerrno>
-#include <cstdlib>
-
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/PathHelpers.h"
 #include "system/FileNames.h"
+#include "system/FileStatus.h"
+#include "system/RegularFile.h"
 
 namespace vistarel {
 
@@ -37,24 +34,6 @@ QString TimeFormatWithSeconds(const QLocale& locale) {
     kept.append(c);
   }
   return kept.simplified();
-}
-
-QByteArray ContentHead(const QByteArray& encodedPath) {
-  const int fd = open(encodedPath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0)
-    return {};
-  QByteArray head;
-  struct stat status {};
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-    head.resize(kContentHead);
-    ssize_t count = 0;
-    do {
-      count = read(fd, head.data(), size_t(head.size()));
-    } while (count < 0 && errno == EINTR);
-    head.resize(count > 0 ? count : 0);
-  }
-  close(fd);
-  return head;
 }
 
 QString KindName(mode_t mode) {
@@ -97,25 +76,22 @@ QMimeType FileMimeType(const QString& path, const QByteArray& encodedPath, mode_
   const QList<QMimeType> byName = database.mimeTypesForFileName(name);
   if (byName.size() == 1)
     return byName.front();
-  return database.mimeTypeForFileNameAndData(name, ContentHead(encodedPath));
+  return database.mimeTypeForFileNameAndData(name, ReadFileHead(encodedPath, kContentHead));
 }
 
 QString DriveOf(const QByteArray& encodedPath) {
-  char* resolved = realpath(encodedPath.constData(), nullptr);
-  if (resolved == nullptr)
+  QString path = RealPath(encodedPath);
+  if (path.isEmpty())
     return {};
-  QString path = DecodeFileName(QByteArray(resolved));
-  free(resolved);
   // Finding the mount point reads the system's whole mount table. The files of
   // one folder share theirs while they stay on the same device (a file system
   // mounted on the folder meanwhile puts them on another).
-  struct stat fileStatus {};
+  const std::optional<FileStamp> file = StampOf(encodedPath);
   const QString folder = FolderOf(path);
-  const bool known = stat(encodedPath.constData(), &fileStatus) == 0;
   thread_local QString lastFolder;
-  thread_local dev_t lastDevice = 0;
+  thread_local std::uint64_t lastDevice = 0;
   thread_local QString lastDrive;
-  if (known && folder == lastFolder && fileStatus.st_dev == lastDevice)
+  if (file && folder == lastFolder && file->device == lastDevice)
     return lastDrive;
   // Qt names paths in UTF-8 only; a mount point is reached through the nearest
   // folder whose name it can carry.
@@ -125,9 +101,9 @@ QString DriveOf(const QByteArray& encodedPath) {
       path.chop(1);
   }
   const QString drive = QStorageInfo(path).rootPath();
-  if (known) {
+  if (file) {
     lastFolder = folder;
-    lastDevice = fileStatus.st_dev;
+    lastDevice = file->device;
     lastDrive = drive;
   }
   return drive;
@@ -136,11 +112,10 @@ QString DriveOf(const QByteArray& encodedPath) {
 QString AbsolutePath(const QString& path) {
   if (path.startsWith(kPathSeparator))
     return QDir::cleanPath(path);
-  QByteArray folder(4096, '\0');
-  if (getcwd(folder.data(), size_t(folder.size())) == nullptr)
+  const QString folder = CurrentFolder();
+  if (folder.isEmpty())
     return QDir::cleanPath(path);
-  folder.truncate(qsizetype(qstrlen(folder.constData())));
-  return QDir::cleanPath(DecodeFileName(folder) + kPathSeparator + path);
+  return QDir::cleanPath(folder + kPathSeparator + path);
 }
 
 }  // namespace vistarel

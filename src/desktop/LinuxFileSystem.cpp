@@ -4,20 +4,18 @@
 #include <cstring>
 #include <memory>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
+#include "desktop/FileProperties.h"
+#include "desktop/TextFileStream.h"
 #include "system/DirectoryListing.h"
+#include "system/Errno.h"
 #include "system/FileAttributes.h"
 #include "system/FileNames.h"
-#include "desktop/FileProperties.h"
+#include "system/FileStatus.h"
 #include "system/FolderReader.h"
-#include "desktop/TextFileStream.h"
 
 namespace vistarel {
 
@@ -25,17 +23,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kNoSuchProperty = 438;
-
-[[noreturn]] void ThrowFailure(int error, const QString& path, int number) {
-  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path, number);
-}
-
 class LinuxFolder final : public IFolder {
  public:
-  LinuxFolder(QString path, const struct stat& status)
-      : path_(std::move(path)),
-        identity_{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)} {}
+  LinuxFolder(QString path, const FileStamp& stamp) : path_(std::move(path)), stamp_(stamp) {}
 
   bool IsRootFolder() override { return WithoutTrailingSeparators(path_) == kPathSeparator; }
 
@@ -45,44 +35,20 @@ class LinuxFolder final : public IFolder {
     FolderReader dir(path_);
     if (!dir.IsOpen())
       ThrowErrno(dir.OpenError(), path_);
-    const bool followsLinks = !IsKernelFileSystem(dirfd(dir.get()));
     QStringList names;
     while (const dirent* entry = dir.Next()) {
-      if (!IsFolder(dir.get(), *entry, followsLinks))
-        continue;
-      names.append(DecodeFileName(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+      if (dir.IsFolder(*entry))
+        names.append(DecodeFileName(entry->d_name, qsizetype(std::strlen(entry->d_name))));
     }
     SortNames(names);
     return names;
   }
 
-  FolderIdentity Identity() override { return identity_; }
+  FileStamp Identity() override { return stamp_; }
 
  private:
-  // The kernel's own file systems link their objects to each other in a web
-  // (every device to its bus, driver and class and back; every process to its
-  // folders): a walk that followed those links as folders would practically
-  // never end. Their real folders are folders as anywhere.
-  static bool IsKernelFileSystem(int folder) {
-    struct statfs system {};
-    return fstatfs(folder, &system) == 0 &&
-           (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC);
-  }
-
-  // The entry's type answers for most entries, so a large folder of files
-  // costs no stat per file; links and unknown types are looked up.
-  static bool IsFolder(DIR* dir, const dirent& entry, bool followsLinks) {
-    if (entry.d_type == DT_DIR)
-      return true;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-      return false;
-    struct stat target {};
-    const int flags = followsLinks ? 0 : AT_SYMLINK_NOFOLLOW;
-    return fstatat(dirfd(dir), entry.d_name, &target, flags) == 0 && S_ISDIR(target.st_mode);
-  }
-
   QString path_;
-  FolderIdentity identity_;
+  FileStamp stamp_;
 };
 
 class LinuxFile final : public IFile {
@@ -109,7 +75,8 @@ class LinuxFile final : public IFile {
       return path_;
     if (name == u"Type"_s)
       return FileTypeDescription(path_, encodedPath_, status_.stx_mode);
-    throw Failure(u"The file object has no property %1"_s.arg(name), kNoSuchProperty);
+    throw Failure(u"The file object has no property %1"_s.arg(name),
+                  failure_number::kNoSuchProperty);
   }
 
  private:
@@ -126,27 +93,19 @@ class LinuxFile final : public IFile {
 }  // namespace
 
 std::unique_ptr<IFolder> LinuxFileSystem::GetFolder(const QString& path) {
-  struct stat status {};
-  if (stat(EncodeFileName(path).constData(), &status) != 0) {
-    const int error = errno;
-    if (error == ENOENT || error == ENOTDIR)
-      ThrowFailure(error, path, failure_number::kPathNotFound);
-    ThrowErrno(error, path);
-  }
-  if (!S_ISDIR(status.st_mode))
-    ThrowFailure(ENOTDIR, path, failure_number::kPathNotFound);
-  return std::make_unique<LinuxFolder>(path, status);
+  return std::make_unique<LinuxFolder>(path, LookUpFolder(path));
 }
 
 std::unique_ptr<IFile> LinuxFileSystem::GetFile(const QString& path) {
   // The kernel resolves the path as given; the properties show it absolute.
   QByteArray encoded = EncodeFileName(path);
-  struct statx status {};
-  if (statx(AT_FDCWD, encoded.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &status) != 0)
-    ThrowErrno(errno, path);
-  if (S_ISDIR(status.stx_mode))
-    ThrowFailure(EISDIR, path, failure_number::kFileNotFound);
-  return std::make_unique<LinuxFile>(AbsolutePath(path), std::move(encoded), status);
+  int error = 0;
+  const std::optional<struct statx> status = StatX(encoded, true, &error);
+  if (!status)
+    ThrowErrno(error, path);
+  if (S_ISDIR(status->stx_mode))
+    ThrowErrno(EISDIR, path, failure_number::kFileNotFound);
+  return std::make_unique<LinuxFile>(AbsolutePath(path), std::move(encoded), *status);
 }
 
 QString LinuxFileSystem::GetExtensionName(const QString& path) {

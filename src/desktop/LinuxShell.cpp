@@ -2,28 +2,23 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QSet>
 #include <QStringList>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 #include <unordered_map>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
+#include "desktop/FileProperties.h"
+#include "desktop/ShellDetails.h"
+#include "media/ShellMediaValues.h"
 #include "system/DirectoryListing.h"
 #include "system/FileAttributes.h"
-#include "system/FileIdentity.h"
 #include "system/FileNames.h"
-#include "desktop/FileProperties.h"
-#include "system/FolderReader.h"
-#include "media/ShellMediaValues.h"
+#include "system/FileStatus.h"
 
 namespace vistarel {
 
@@ -33,8 +28,6 @@ namespace {
 
 // Enough recent folders for a run over a folder tree that goes back and forth.
 constexpr size_t kKeptListings = 16;
-// The index of an entry outside Items, as the shell's own collections fail.
-constexpr int kSubscriptOutOfRange = 9;
 
 constexpr std::array<const char16_t*, kShellPropertyCount> kPropertyNames = {
     u"Name",
@@ -80,37 +73,6 @@ constexpr std::array<const char16_t*, kShellPropertyCount> kPropertyNames = {
     u"",
 };
 
-// A folder unchanged since it was listed has the same stamp: adding, removing
-// or renaming an entry changes its modification and change times.
-struct FolderStamp {
-  dev_t device = 0;
-  ino_t inode = 0;
-  timespec modified{};
-  timespec changed{};
-
-  bool operator==(const FolderStamp& other) const {
-    const auto same = [](const timespec& a, const timespec& b) {
-      return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-    };
-    return device == other.device && inode == other.inode && same(modified, other.modified) &&
-           same(changed, other.changed);
-  }
-};
-
-[[noreturn]] void ThrowPathNotFound(int error, const QString& path) {
-  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path,
-                failure_number::kPathNotFound);
-}
-
-bool IsFolderEntry(DIR* dir, const dirent& entry) {
-  if (entry.d_type == DT_DIR)
-    return true;
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-    return false;
-  struct stat target {};
-  return fstatat(dirfd(dir), entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-}
-
 // The columns of the file's own tags and streams (Comment has a source of its own first).
 bool IsMediaColumn(int column) {
   using namespace shell_column;
@@ -126,8 +88,8 @@ QString DateText(const statx_timestamp& time) {
 // One folder as it was listed: its entries in name order and the index from
 // lower-cased display name to their positions.
 struct LinuxShell::Listing {
-  QString folder;  // no trailing separator, except the root
-  FolderStamp stamp;
+  QString folder;   // no trailing separator, except the root
+  FileStamp stamp;  // a folder unchanged since it was listed has the same stamp
   QStringList names;
   QStringList displayNames;
   QHash<QString, QList<int>> byLowerName;
@@ -229,7 +191,8 @@ class LinuxShellFolder final : public IShellFolder {
  private:
   void CheckItem(int item) const {
     if (item < 0 || item >= listing_->names.size())
-      throw Failure(u"Index out of bounds: entry %1"_s.arg(item), kSubscriptOutOfRange);
+      throw Failure(u"Index out of bounds: entry %1"_s.arg(item),
+                    failure_number::kSubscriptOutOfRange);
   }
 
   EntryFacts& Facts(int item) {
@@ -239,14 +202,15 @@ class LinuxShellFolder final : public IShellFolder {
     EntryFacts& facts = facts_[item];
     facts.path = listing_->PathOf(item);
     facts.encodedPath = EncodeFileName(facts.path);
-    const char* path = facts.encodedPath.constData();
-    constexpr unsigned kWanted = STATX_BASIC_STATS | STATX_BTIME;
-    facts.found = statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, kWanted, &facts.status) == 0;
-    facts.isLink = facts.found && S_ISLNK(facts.status.stx_mode);
+    const std::optional<struct statx> entry = StatX(facts.encodedPath, false);
+    facts.found = entry.has_value();
+    facts.isLink = facts.found && S_ISLNK(entry->stx_mode);
+    if (facts.found)
+      facts.status = *entry;
+    // A link shows what it leads to; a dangling one shows itself.
     if (facts.isLink) {
-      struct statx target {};
-      if (statx(AT_FDCWD, path, 0, kWanted, &target) == 0)
-        facts.status = target;
+      if (const std::optional<struct statx> target = StatX(facts.encodedPath, true))
+        facts.status = *target;
     }
     return facts;
   }
@@ -273,7 +237,7 @@ class LinuxShellFolder final : public IShellFolder {
     if (!facts.media) {
       facts.media.emplace();
       if (facts.found && S_ISREG(facts.status.stx_mode)) {
-        const std::optional<FileIdentity> identity = IdentityOf(facts.encodedPath);
+        const std::optional<FileStamp> identity = StampOf(facts.encodedPath);
         std::optional<ShellMediaValues> kept;
         if (identity)
           kept = media_.Recall(*identity);
@@ -291,7 +255,8 @@ class LinuxShellFolder final : public IShellFolder {
 
 }  // namespace
 
-LinuxShell::LinuxShell(IShellMediaSource& media) : media_(media) {}
+LinuxShell::LinuxShell(IShellMediaSource& media, FolderLister lister)
+    : media_(media), lister_(std::move(lister)) {}
 LinuxShell::~LinuxShell() = default;
 
 QString LinuxShell::PropertyNameOf(int column) {
@@ -306,18 +271,7 @@ std::unique_ptr<IShellFolder> LinuxShell::Namespace(const QString& path) {
 }
 
 std::shared_ptr<const LinuxShell::Listing> LinuxShell::ListingOf(const QString& folder) {
-  const QByteArray encoded = EncodeFileName(folder);
-  struct stat status {};
-  if (stat(encoded.constData(), &status) != 0) {
-    const int error = errno;
-    if (error == ENOENT || error == ENOTDIR)
-      ThrowPathNotFound(error, folder);
-    ThrowErrno(error, folder);
-  }
-  if (!S_ISDIR(status.st_mode))
-    ThrowPathNotFound(ENOTDIR, folder);
-  const FolderStamp stamp{status.st_dev, status.st_ino, status.st_mtim, status.st_ctim};
-
+  const FileStamp stamp = LookUpFolder(folder);
   for (auto kept = recent_.begin(); kept != recent_.end(); ++kept) {
     if ((*kept)->folder != folder)
       continue;
@@ -333,24 +287,13 @@ std::shared_ptr<const LinuxShell::Listing> LinuxShell::ListingOf(const QString& 
   auto listing = std::make_shared<Listing>();
   listing->folder = folder;
   listing->stamp = stamp;
-  ++listings_;
-  // A folder that may not be read shows no entries, as in a file manager.
-  FolderReader dir(folder);
-  if (!dir.IsOpen() && dir.OpenError() != EACCES && dir.OpenError() != EPERM)
-    ThrowErrno(dir.OpenError(), folder);
-  QSet<QString> folders;
-  while (const dirent* entry = dir.Next()) {
-    const char* raw = entry->d_name;
-    const QString name = DecodeFileName(raw, qsizetype(std::strlen(raw)));
-    listing->names.append(name);
-    if (IsFolderEntry(dir.get(), *entry))
-      folders.insert(name);
-  }
-  SortNames(listing->names);
-  listing->displayNames.reserve(listing->names.size());
-  for (int item = 0; item < listing->names.size(); ++item) {
-    const QString& name = listing->names[item];
-    listing->displayNames.append(DisplayNameOf(name, folders.contains(name)));
+  const std::vector<FolderEntry> entries = lister_(folder);
+  listing->names.reserve(qsizetype(entries.size()));
+  listing->displayNames.reserve(qsizetype(entries.size()));
+  for (const FolderEntry& entry : entries) {
+    const int item = int(listing->names.size());
+    listing->names.append(entry.name);
+    listing->displayNames.append(DisplayNameOf(entry.name, entry.isFolder));
     listing->byLowerName[listing->displayNames.back().toLower()].append(item);
   }
 

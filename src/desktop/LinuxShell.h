@@ -2,11 +2,13 @@
 
 #include <QString>
 
+#include <functional>
 #include <list>
 #include <memory>
 
 #include "platform/Shell.h"
-#include "desktop/ShellDetails.h"
+#include "system/Accounts.h"
+#include "system/DirectoryListing.h"
 
 namespace vistarel {
 
@@ -24,15 +26,15 @@ class IShellMediaSource;
 // of a large folder lists it once, not once per file.
 class LinuxShell final : public IShell {
  public:
-  explicit LinuxShell(IShellMediaSource& media);
+  // How a folder is read from the disk; tests count the readings through it.
+  using FolderLister = std::function<std::vector<FolderEntry>(const QString& folder)>;
+
+  explicit LinuxShell(IShellMediaSource& media, FolderLister lister = ListFolderEntries);
   ~LinuxShell() override;
   LinuxShell(const LinuxShell&) = delete;
   LinuxShell& operator=(const LinuxShell&) = delete;
 
   std::unique_ptr<IShellFolder> Namespace(const QString& path) override;
-
-  // How many times a folder has been read from the disk so far.
-  int Listings() const { return listings_; }
 
   // The names of the 41 property columns.
   static QString PropertyNameOf(int column);
@@ -43,10 +45,10 @@ class LinuxShell final : public IShell {
   std::shared_ptr<const Listing> ListingOf(const QString& folder);
 
   IShellMediaSource& media_;
+  FolderLister lister_;
   AccountNames accounts_;
   // The folders listed last, the most recent first.
   std::list<std::shared_ptr<const Listing>> recent_;
-  int listings_ = 0;
 };
 
 }  // namespace vistarel

@@ -2,49 +2,16 @@
 
 #include <QLocale>
 
-#include <cerrno>
 #include <utility>
-#include <vector>
 
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 #include "base/PathHelpers.h"
 #include "system/FileAttributes.h"
-#include "system/FileNames.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-constexpr size_t kFirstTry = 1024;
-
-// getpwuid_r and getgrgid_r want a buffer of their own size; a long group
-// member list may need a larger one.
-template <class Entry, class Id, class Lookup, class NameOf>
-QString AccountName(Id id, Lookup lookup, NameOf nameOf) {
-  std::vector<char> buffer(kFirstTry);
-  for (int tries = 0; tries < 8; ++tries) {
-    Entry entry{};
-    Entry* found = nullptr;
-    const int error = lookup(id, &entry, buffer.data(), buffer.size(), &found);
-    if (error == ERANGE) {
-      buffer.resize(buffer.size() * 4);
-      continue;
-    }
-    if (error == 0 && found != nullptr)
-      return QString::fromLocal8Bit(nameOf(*found));
-    break;
-  }
-  return QString::number(id);
-}
-
-}  // namespace
 
 QString DisplayNameOf(const QString& fileName, bool isFolder) {
   if (isFolder)
@@ -95,55 +62,6 @@ QString PerceivedType(const QMimeType& type) {
   if (name.startsWith(u"text/"_s) || type.inherits(u"text/plain"_s))
     return u"Text"_s;
   return u"Other"_s;
-}
-
-QString ExtendedAttribute(const QByteArray& encodedPath, const char* name) {
-  std::vector<char> value(kFirstTry);
-  ssize_t size = getxattr(encodedPath.constData(), name, value.data(), value.size());
-  if (size < 0 && errno == ERANGE) {
-    size = getxattr(encodedPath.constData(), name, nullptr, 0);
-    if (size <= 0)
-      return {};
-    value.resize(size_t(size));
-    size = getxattr(encodedPath.constData(), name, value.data(), value.size());
-  }
-  if (size <= 0)
-    return {};
-  // Some tools store the text with its closing NUL.
-  while (size > 0 && value[size_t(size - 1)] == '\0') --size;
-  return QString::fromUtf8(value.data(), size);
-}
-
-QString LinkTarget(const QByteArray& encodedPath) {
-  std::vector<char> target(kFirstTry);
-  for (;;) {
-    const ssize_t size = readlink(encodedPath.constData(), target.data(), target.size());
-    if (size < 0)
-      return {};
-    if (size_t(size) < target.size())
-      return DecodeFileName(target.data(), size);
-    target.resize(target.size() * 4);
-  }
-}
-
-QString AccountNames::User(uid_t uid) {
-  const auto known = users_.constFind(uid);
-  if (known != users_.cend())
-    return *known;
-  const QString name =
-      AccountName<passwd>(uid, getpwuid_r, [](const passwd& entry) { return entry.pw_name; });
-  users_.insert(uid, name);
-  return name;
-}
-
-QString AccountNames::Group(gid_t gid) {
-  const auto known = groups_.constFind(gid);
-  if (known != groups_.cend())
-    return *known;
-  const QString name =
-      AccountName<group>(gid, getgrgid_r, [](const group& entry) { return entry.gr_name; });
-  groups_.insert(gid, name);
-  return name;
 }
 
 }  // namespace vistarel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QHash>
 #include <QMimeType>
 #include <QString>
 
@@ -30,24 +28,5 @@ QString PermissionsText(mode_t mode);
 
 // "Video", "Audio", "Image", "Text" or "Other", by the MIME type.
 QString PerceivedType(const QMimeType& type);
-
-// The text of a user extended attribute ("user.xdg.comment"); empty when the
-// file has none. Reading one never opens the file.
-QString ExtendedAttribute(const QByteArray& encodedPath, const char* name);
-
-// The text a symbolic link holds.
-QString LinkTarget(const QByteArray& encodedPath);
-
-// User and group names by number, looked up once each; the number itself
-// when the system knows no name.
-class AccountNames {
- public:
-  QString User(uid_t uid);
-  QString Group(gid_t gid);
-
- private:
-  QHash<uid_t, QString> users_;
-  QHash<gid_t, QString> groups_;
-};
 
 }  // namespace vistarel

@@ -3,27 +3,19 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
-
-#include <sys/stat.h>
 
 #include "base/Failure.h"
 #include "system/CharacterType.h"
 #include "system/EightBitEncoder.h"
-#include "system/FileAttributes.h"
+#include "system/Errno.h"
 #include "system/FileNames.h"
+#include "system/FileStatus.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int kFileAlreadyExists = 58;
-
-[[noreturn]] void ThrowFailure(int error, const QString& path, int number) {
-  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path, number);
-}
 
 // A failed create names a missing folder "path not found", as the export's
 // users know it; everything else keeps its usual number.
@@ -48,7 +40,7 @@ class SavedTextStream final : public ITextStream {
     if (!file_.open(QIODevice::WriteOnly)) {
       const int error = errno;
       if (error != 0)
-        ThrowFailure(error, path_, CreateFailureNumber(error));
+        ThrowErrno(error, path_, CreateFailureNumber(error));
       // Refused by Qt itself, such as a name that is a folder.
       throw Failure(file_.errorString() + u": "_s + path_, failure_number::kPathFileAccess);
     }
@@ -82,7 +74,7 @@ class SavedTextStream final : public ITextStream {
     const int number = error == EACCES || error == EPERM ? failure_number::kPermissionDenied
                                                          : failure_number::kDeviceIo;
     if (error != 0)
-      ThrowFailure(error, path_, number);
+      ThrowErrno(error, path_, number);
     throw Failure(file_.errorString() + u": "_s + path_, number);
   }
 
@@ -113,9 +105,8 @@ std::unique_ptr<ITextStream> OpenTextFileStream(const QString& path, bool overwr
   if (HasUndecodableBytes(path)) {
     throw Failure(u"Bad file name or number: "_s + path, failure_number::kBadFileNameOrNumber);
   }
-  struct stat status {};
-  if (!overwrite && lstat(EncodeFileName(path).constData(), &status) == 0)
-    throw Failure(u"File already exists: "_s + path, kFileAlreadyExists);
+  if (!overwrite && EntryExists(EncodeFileName(path)))
+    throw Failure(u"File already exists: "_s + path, failure_number::kFileAlreadyExists);
   auto stream = std::make_unique<SavedTextStream>(path);
   stream->Open();
   return stream;

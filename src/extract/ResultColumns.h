@@ -17,8 +17,8 @@ enum class ColumnSource { Path, Media, File };
 struct FixedColumn {
   const char16_t* header;
   ColumnSource source;
-  StreamKind stream;           // Media columns only
-  const char16_t* parameter;   // Media: the library's parameter name; File: the property name
+  StreamKind stream;          // Media columns only
+  const char16_t* parameter;  // Media: the library's parameter name; File: the property name
 };
 
 inline constexpr int kFixedColumnCount = 50;

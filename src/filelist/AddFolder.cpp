@@ -8,12 +8,12 @@
 #include "base/PathHelpers.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"
-#include "system/DirectoryListing.h"
 #include "platform/EventPump.h"
-#include "system/FileAttributes.h"
-#include "system/FileNames.h"
 #include "platform/FileSystem.h"
 #include "report/HandlerGuard.h"
+#include "system/DirectoryListing.h"
+#include "system/FileAttributes.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 
@@ -32,14 +32,14 @@ constexpr size_t kMoreRoom = 50;
 // A subfolder that leads to one of them is a link back up: walking it again
 // would never end. Any other link is walked like a folder.
 struct Lineage {
-  FolderIdentity folder;
+  FileStamp folder;
   std::shared_ptr<const Lineage> parent;
 };
 using LineagePtr = std::shared_ptr<const Lineage>;
 
-bool LeadsBackUp(const Lineage* lineage, const FolderIdentity& folder) {
+bool LeadsBackUp(const Lineage* lineage, const FileStamp& folder) {
   for (; lineage != nullptr; lineage = lineage->parent.get()) {
-    if (lineage->folder == folder)
+    if (lineage->folder.SameObject(folder))
       return true;
   }
   return false;
@@ -105,7 +105,7 @@ void Expand(Level& level, bool recurse, IFileSystem& fileSystem, IEventPump& pum
       level.Remove(path, at);
       continue;
     }
-    const FolderIdentity identity = folder->Identity();
+    const FileStamp identity = folder->Identity();
     if (LeadsBackUp(parent.get(), identity)) {
       level.Remove(path, at);
       continue;

@@ -26,7 +26,8 @@ QCursor LoadCursorFile(const QString& path) {
   // fails rather than hangs the start-up.
   const QByteArray bytes = ReadRegularFile(path, kMaxCursorBytes);
   QImage image;
-  if (!image.loadFromData(bytes)) throw Failure(u"Invalid picture: "_s + path);
+  if (!image.loadFromData(bytes))
+    throw Failure(u"Invalid picture: "_s + path);
 
   // The header: reserved 0, type 2 (cursor), count; then the first entry, whose
   // bytes 4 to 7 hold the hot spot.
@@ -35,7 +36,8 @@ QCursor LoadCursorFile(const QString& path) {
   if (bytes.size() >= 22 && ReadLe16(bytes, 0) == 0 && ReadLe16(bytes, 2) == 2) {
     hotX = ReadLe16(bytes, 10);
     hotY = ReadLe16(bytes, 12);
-    if (hotX >= image.width() || hotY >= image.height()) hotX = hotY = -1;
+    if (hotX >= image.width() || hotY >= image.height())
+      hotX = hotY = -1;
   }
   return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }

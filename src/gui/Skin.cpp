@@ -9,9 +9,9 @@
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
 #include "gui/StartupHelpers.h"
-#include "system/FileAttributes.h"
 #include "platform/Platform.h"
 #include "platform/SkinEngine.h"
+#include "system/FileAttributes.h"
 
 namespace vistarel {
 

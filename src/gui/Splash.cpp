@@ -15,9 +15,9 @@
 #include "gui/StartupHelpers.h"
 #include "gui/Twips.h"
 #include "platform/Clock.h"
+#include "platform/SettingsStore.h"
 #include "system/DirectoryListing.h"
 #include "system/RegularFile.h"
-#include "platform/SettingsStore.h"
 
 namespace vistarel {
 
@@ -25,8 +25,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kTypeMismatch = 13;
-constexpr int kInvalidPicture = 481;
 constexpr qint64 kMaxPictureBytes = 64 * 1024 * 1024;
 
 // How long the splash stays up: short in a development run, so that starting
@@ -42,7 +40,7 @@ bool ShowsSplash(const QString& showAgain) {
   if (!isNumber || !std::isfinite(value)) {
     throw Failure(u"Type mismatch: the setting \"ShowAgain\" holds \""_s + showAgain +
                       u"\", which is not a number"_s,
-                  kTypeMismatch);
+                  failure_number::kTypeMismatch);
   }
   return value == 0;
 }
@@ -60,7 +58,8 @@ QPixmap LoadSplashPicture(const QString& path) {
   QImageReader reader(&buffer);
   const QImage image = reader.read();
   if (image.isNull()) {
-    throw Failure(u"Invalid picture ("_s + reader.errorString() + u"): "_s + path, kInvalidPicture);
+    throw Failure(u"Invalid picture ("_s + reader.errorString() + u"): "_s + path,
+                  failure_number::kInvalidPicture);
   }
   return QPixmap::fromImage(image);
 }

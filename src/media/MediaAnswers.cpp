@@ -4,8 +4,8 @@
 #include <QIODevice>
 #include <QtEndian>
 
-#include "system/FileNames.h"
 #include "media/MediaInfoDLL.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 
@@ -20,7 +20,7 @@ MediaAnswers ReadMediaAnswers(IMediaLibrary& library, const QString& path,
     return answers;
   }
   // Taken before the parse: a file that changes under it is not the file parsed.
-  answers.identity = IdentityOf(EncodeFileName(path));
+  answers.identity = StampOf(EncodeFileName(path));
   try {
     answers.opened = MediaInfo_Open(library, handle, path);
     for (const MediaQuery& query : queries)
@@ -97,31 +97,27 @@ void Read(QDataStream& in, std::optional<Failure>& failure) {
   failure.emplace(description, number);
 }
 
-void Write(QDataStream& out, const std::optional<FileIdentity>& identity) {
+void Write(QDataStream& out, const std::optional<FileStamp>& identity) {
   out << bool(identity);
   if (identity) {
     out << quint64(identity->device) << quint64(identity->inode) << qint64(identity->size)
-        << qint64(identity->modified.tv_sec) << qint64(identity->modified.tv_nsec);
+        << qint64(identity->modifiedNs) << qint64(identity->changedNs);
   }
 }
 
-void Read(QDataStream& in, std::optional<FileIdentity>& identity) {
+void Read(QDataStream& in, std::optional<FileStamp>& identity) {
   bool present = false;
   in >> present;
   if (!present)
     return;
+  FileStamp& file = identity.emplace();
   quint64 device = 0;
   quint64 inode = 0;
   qint64 size = 0;
-  qint64 seconds = 0;
-  qint64 nanoseconds = 0;
-  in >> device >> inode >> size >> seconds >> nanoseconds;
-  FileIdentity& file = identity.emplace();
-  file.device = dev_t(device);
-  file.inode = ino_t(inode);
-  file.size = off_t(size);
-  file.modified.tv_sec = time_t(seconds);
-  file.modified.tv_nsec = long(nanoseconds);
+  qint64 modified = 0;
+  qint64 changed = 0;
+  in >> device >> inode >> size >> modified >> changed;
+  file = FileStamp{device, inode, size, modified, changed};
 }
 
 }  // namespace
@@ -160,9 +156,8 @@ std::optional<QByteArray> Reader::Next() {
 }
 
 std::optional<quint32> ParseHello(const QByteArray& body) {
-  return Parsed<quint32>(body, Kind::Hello, [](QDataStream& in, quint32& version) {
-    in >> version;
-  });
+  return Parsed<quint32>(body, Kind::Hello,
+                         [](QDataStream& in, quint32& version) { in >> version; });
 }
 
 std::optional<ParsedRequest> ParseRequest(const QByteArray& body) {

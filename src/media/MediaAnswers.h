@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "base/Failure.h"
-#include "system/FileIdentity.h"
-#include "platform/MediaLibrary.h"
 #include "media/ShellMediaValues.h"
+#include "platform/MediaLibrary.h"
+#include "system/FileStatus.h"
 
 namespace vistarel {
 
@@ -36,7 +36,7 @@ struct MediaAnswers {
   // The shell's media values, from the same parse.
   ShellMediaValues shell;
   // The file as it was when the parse began; none when it could not be looked up.
-  std::optional<FileIdentity> identity;
+  std::optional<FileStamp> identity;
 };
 
 // Parses the file with a handle of its own: MediaInfo_New, MediaInfo_Open, the

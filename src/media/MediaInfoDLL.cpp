@@ -2,19 +2,16 @@
 
 #include <QList>
 
-#include <cerrno>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "base/Failure.h"
 #include "system/CharacterType.h"
-#include "system/FileDescriptor.h"
 #include "system/FileNames.h"
+#include "system/FileStatus.h"
+#include "system/RegularFile.h"
 
 namespace vistarel {
 
@@ -67,35 +64,19 @@ bool LibraryCanOpenByName(const QString& path) {
   return IsAscii(path) || CharacterTypeIsUtf8();
 }
 
-bool IsRegularFile(const QByteArray& bytes) {
-  struct stat status {};
-  return stat(bytes.constData(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-ssize_t ReadChunk(int fd, std::vector<std::uint8_t>& buffer) {
-  ssize_t count = 0;
-  do {
-    count = read(fd, buffer.data(), buffer.size());
-  } while (count < 0 && errno == EINTR);
-  return count;
-}
-
 // Hands the library the bytes of a file that cannot be named to it, with a
 // plain read loop that follows the library's seek requests.
 bool OpenByContent(IMediaLibrary& library, MediaInfoHandle handle, const QByteArray& bytes) {
-  const FileDescriptor file(open(bytes.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.get() < 0)
+  std::optional<RegularFile> file = RegularFile::Open(bytes);
+  if (!file)
     return false;
-  struct stat status {};
-  if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-    return false;
-  const auto fileSize = std::uint64_t(status.st_size);
+  const std::uint64_t fileSize = file->Size();
 
   library.OpenBufferInit(handle, fileSize, 0);
   std::vector<std::uint8_t> buffer(kChunkSize);
   int seeks = 0;
   for (;;) {
-    const ssize_t count = ReadChunk(file.get(), buffer);
+    const std::int64_t count = file->Read(buffer.data(), buffer.size());
     if (count < 0)
       break;
     const std::size_t status =
@@ -104,10 +85,8 @@ bool OpenByContent(IMediaLibrary& library, MediaInfoHandle handle, const QByteAr
     // even when it says it has read enough.
     const std::uint64_t offset = library.OpenBufferContinueGoToGet(handle);
     if (offset != IMediaLibrary::kNoSeek) {
-      if (offset > fileSize || ++seeks > kMaxSeeks ||
-          lseek(file.get(), off_t(offset), SEEK_SET) < 0) {
+      if (offset > fileSize || ++seeks > kMaxSeeks || !file->Seek(offset))
         break;
-      }
       library.OpenBufferInit(handle, fileSize, offset);
       continue;
     }

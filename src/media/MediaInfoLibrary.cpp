@@ -24,11 +24,6 @@ using BufferGoToGetCall = std::uint64_t (*)(void*);
 using BufferFinalizeCall = std::size_t (*)(void*);
 }
 
-// Error numbers of a library that cannot be used: its file is missing or does
-// not load, or it lacks an entry point.
-constexpr int kLibraryNotLoaded = failure_number::kFileNotFound;
-constexpr int kEntryPointMissing = 453;
-
 QString LoaderReason() {
   const char* reason = dlerror();
   return reason != nullptr ? QString::fromLocal8Bit(reason) : u"unknown reason"_s;
@@ -79,7 +74,7 @@ const MediaInfoLibrary::Entries& MediaInfoLibrary::Loaded() {
   module_ = dlopen(fileName_.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
   if (module_ == nullptr) {
     fail(u"The MediaInfo library %1 cannot be loaded: %2"_s.arg(fileName_, LoaderReason()),
-         kLibraryNotLoaded);
+         failure_number::kFileNotFound);
   }
 
   auto entries = std::make_unique<Entries>();
@@ -89,7 +84,7 @@ const MediaInfoLibrary::Entries& MediaInfoLibrary::Loaded() {
     if (address == nullptr) {
       fail(u"The MediaInfo library %1 has no entry point %2: %3"_s.arg(
                fileName_, QString::fromLatin1(name), LoaderReason()),
-           kEntryPointMissing);
+           failure_number::kEntryPointMissing);
     }
     entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(address);
   };

@@ -8,10 +8,7 @@
 #include <cstring>
 #include <set>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "system/FileDescriptor.h"
+#include "system/Processes.h"
 
 namespace vistarel {
 
@@ -22,24 +19,6 @@ namespace {
 // Worker starts that fail before a worker says hello, in a row, after which
 // the workers are taken for unusable.
 constexpr int kDeathsBeforeHelloLimit = 3;
-
-// The bytes a process has read so far, by any read call; none where the
-// system does not tell.
-std::optional<quint64> BytesRead(qint64 pid) {
-  const QByteArray path = "/proc/" + QByteArray::number(pid) + "/io";
-  const FileDescriptor io(open(path.constData(), O_RDONLY | O_CLOEXEC));
-  if (io.get() < 0)
-    return std::nullopt;
-  char text[512];
-  const ssize_t count = read(io.get(), text, sizeof text - 1);
-  if (count <= 0)
-    return std::nullopt;
-  text[count] = '\0';
-  const char* field = std::strstr(text, "rchar:");
-  if (field == nullptr)
-    return std::nullopt;
-  return std::strtoull(field + 6, nullptr, 10);
-}
 
 QString HowItEnded(int exitCode, QProcess::ExitStatus status) {
   if (status == QProcess::CrashExit) {
@@ -65,8 +44,8 @@ struct MediaWorkerPool::Worker {
   QElapsedTimer sinceProgress;
 
   void MarkProgress() {
-    bytesRead = process->state() == QProcess::Running ? BytesRead(process->processId())
-                                                      : std::nullopt;
+    bytesRead =
+        process->state() == QProcess::Running ? BytesRead(process->processId()) : std::nullopt;
     sinceProgress.start();
   }
 };
@@ -221,22 +200,21 @@ MediaWorkerPool::Worker* MediaWorkerPool::StartWorker() {
   QProcess& process = *worker.process;
   // What a worker or the library says on its error output reaches ours.
   process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  connect(&process, &QProcess::readyReadStandardOutput, this, [this, &worker] { ReadFrom(worker); });
+  connect(&process, &QProcess::readyReadStandardOutput, this,
+          [this, &worker] { ReadFrom(worker); });
   connect(&process, &QProcess::finished, this,
           [this, &worker](int exitCode, QProcess::ExitStatus status) {
-            Ended(worker, worker.stalled
-                              ? u"made no progress for %1 seconds and was stopped"_s.arg(
-                                    Seconds(limits_.stallLimit))
-                              : HowItEnded(exitCode, status));
+            Ended(worker, worker.stalled ? u"made no progress for %1 seconds and was stopped"_s.arg(
+                                               Seconds(limits_.stallLimit))
+                                         : HowItEnded(exitCode, status));
           });
-  connect(&process, &QProcess::errorOccurred, this,
-          [this, &process](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart) {
-              Break(Failure(u"The media reader %1 cannot be started: %2"_s.arg(
-                                command_.program, process.errorString()),
-                            failure_number::kFileNotFound));
-            }
-          });
+  connect(&process, &QProcess::errorOccurred, this, [this, &process](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart) {
+      Break(Failure(u"The media reader %1 cannot be started: %2"_s.arg(command_.program,
+                                                                       process.errorString()),
+                    failure_number::kFileNotFound));
+    }
+  });
   process.start(command_.program, command_.arguments);
   return broken_ ? nullptr : &worker;
 }
@@ -290,8 +268,9 @@ void MediaWorkerPool::Ended(Worker& ended, const QString& how) {
     const int culprit = queue.front();
     queue.pop_front();
     MediaAnswers answers;
-    answers.stopped = Failure(u"The MediaInfo library %1 while reading %2; its media values "
-                              u"are left empty."_s.arg(how, PathOf(culprit)));
+    answers.stopped = Failure(
+        u"The MediaInfo library %1 while reading %2; its media values "
+        u"are left empty."_s.arg(how, PathOf(culprit)));
     Answer(culprit, std::move(answers));
   }
   // The rest goes to the next worker; a worker that ended before it could read

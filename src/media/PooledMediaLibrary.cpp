@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "media/MediaInfoDLL.h"
 #include "platform/EventPump.h"
 #include "system/FileNames.h"
-#include "media/MediaInfoDLL.h"
 
 namespace vistarel {
 
@@ -79,9 +79,9 @@ IMediaLibrary::Handle PooledMediaLibrary::New() {
   if (pool_ == nullptr)
     throw Failure(u"No files were handed to the media workers"_s);
   const int file = nextFile_++;
-  MediaAnswers answers =
-      Await(*pump_, [&] { return pool_->TakeListFile(file); },
-            [&](int milliseconds) { return pool_->WaitForListFile(file, milliseconds); });
+  MediaAnswers answers = Await(
+      *pump_, [&] { return pool_->TakeListFile(file); },
+      [&](int milliseconds) { return pool_->WaitForListFile(file, milliseconds); });
   noHandle_ = answers.noHandle;
   if (noHandle_)
     throw *noHandle_;
@@ -129,9 +129,9 @@ void PooledMediaLibrary::Close(Handle handle) {
   const Parsed& parsed = Of(handle);
   // A file whose parse stopped shows no media values in the shell either,
   // rather than be read, crash or stall a second time.
-  std::optional<FileIdentity> identity = parsed.answers.identity;
+  std::optional<FileStamp> identity = parsed.answers.identity;
   if (!identity && parsed.answers.stopped)
-    identity = IdentityOf(EncodeFileName(parsed.path));
+    identity = StampOf(EncodeFileName(parsed.path));
   if (identity)
     last_ = Remembered{*identity, parsed.answers.shell};
   else
@@ -159,7 +159,7 @@ std::size_t PooledMediaLibrary::OpenBufferFinalize(Handle) {
   throw Failure(u"The media workers read the files themselves"_s);
 }
 
-std::optional<ShellMediaValues> PooledMediaLibrary::Recall(const FileIdentity& identity) const {
+std::optional<ShellMediaValues> PooledMediaLibrary::Recall(const FileStamp& identity) const {
   if (last_ && last_->identity == identity)
     return last_->values;
   return std::nullopt;
@@ -178,9 +178,9 @@ ShellMediaValues PooledMediaLibrary::Parse(const QString& path) {
   }
   const int ticket = pool->Submit(path);
   IEventPump& pump = pump_ != nullptr ? *pump_ : ownPump;
-  const MediaAnswers answers =
-      Await(pump, [&] { return pool->TakeSubmitted(ticket); },
-            [&](int milliseconds) { return pool->WaitForSubmitted(ticket, milliseconds); });
+  const MediaAnswers answers = Await(
+      pump, [&] { return pool->TakeSubmitted(ticket); },
+      [&](int milliseconds) { return pool->WaitForSubmitted(ticket, milliseconds); });
   // A file the library cannot read shows no values rather than fail.
   return answers.noHandle || answers.stopped ? ShellMediaValues{} : answers.shell;
 }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "media/MediaAnswers.h"
-#include "platform/MediaLibrary.h"
 #include "media/MediaWorkerPool.h"
 #include "media/ShellMediaValues.h"
+#include "platform/MediaLibrary.h"
 
 namespace vistarel {
 
@@ -55,7 +55,7 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
   std::uint64_t OpenBufferContinueGoToGet(Handle handle) override;
   std::size_t OpenBufferFinalize(Handle handle) override;
 
-  std::optional<ShellMediaValues> Recall(const FileIdentity& identity) const override;
+  std::optional<ShellMediaValues> Recall(const FileStamp& identity) const override;
   ShellMediaValues Parse(const QString& path) override;
 
  private:
@@ -65,7 +65,7 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
     std::vector<std::wstring> values;  // the answers as the library's text
   };
   struct Remembered {
-    FileIdentity identity;
+    FileStamp identity;
     ShellMediaValues values;
   };
 

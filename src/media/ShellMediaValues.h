@@ -5,9 +5,9 @@
 #include <array>
 #include <optional>
 
-#include "system/FileIdentity.h"
 #include "platform/MediaLibrary.h"
 #include "platform/Shell.h"
+#include "system/FileStatus.h"
 
 namespace vistarel {
 
@@ -23,7 +23,7 @@ class IShellMediaSource {
   virtual ~IShellMediaSource() = default;
   // The values of the file parsed last, when `identity` is that file, unchanged
   // since.
-  virtual std::optional<ShellMediaValues> Recall(const FileIdentity& identity) const = 0;
+  virtual std::optional<ShellMediaValues> Recall(const FileStamp& identity) const = 0;
   // Parses the file for its values; empty values when it cannot be read.
   virtual ShellMediaValues Parse(const QString& path) = 0;
 };

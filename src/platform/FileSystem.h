@@ -3,19 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <compare>
-#include <cstdint>
 #include <memory>
 
-namespace vistarel {
+#include "platform/FileStamp.h"
 
-// Tells whether two paths lead to the same folder (through a link, or a bind
-// mount): on Linux the device and inode numbers.
-struct FolderIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  auto operator<=>(const FolderIdentity&) const = default;
-};
+namespace vistarel {
 
 // A folder looked up by IFileSystem::GetFolder.
 class IFolder {
@@ -29,8 +21,9 @@ class IFolder {
   // the kernel's /proc and /sys), in listing order. Throws Failure 70 when the
   // folder may not be read.
   virtual QStringList SubFolders() = 0;
-  // The folder the path led to when it was looked up.
-  virtual FolderIdentity Identity() = 0;
+  // The folder the path led to when it was looked up (FileStamp::SameObject
+  // tells a folder reached twice).
+  virtual FileStamp Identity() = 0;
 };
 
 // A file looked up by IFileSystem::GetFile.

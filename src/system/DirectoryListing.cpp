@@ -12,6 +12,7 @@
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
+#include "system/Errno.h"
 #include "system/FileAttributes.h"
 #include "system/FileNames.h"
 #include "system/FolderReader.h"
@@ -78,11 +79,27 @@ bool MatchesWildcard(const QString& pattern, const QString& name) {
   return pi == p.size();
 }
 
+bool ComesBefore(const QString& a, const QString& b) {
+  const int folded = a.compare(b, Qt::CaseInsensitive);
+  return folded != 0 ? folded < 0 : a < b;
+}
+
 void SortNames(QStringList& names) {
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
-  });
+  std::sort(names.begin(), names.end(), ComesBefore);
+}
+
+std::vector<FolderEntry> ListFolderEntries(const QString& folder) {
+  FolderReader dir(folder);
+  if (!dir.IsOpen() && dir.OpenError() != EACCES && dir.OpenError() != EPERM)
+    ThrowErrno(dir.OpenError(), folder);
+  std::vector<FolderEntry> entries;
+  while (const dirent* entry = dir.Next()) {
+    const char* raw = entry->d_name;
+    entries.push_back({DecodeFileName(raw, qsizetype(strlen(raw))), dir.IsFolder(*entry)});
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return ComesBefore(a.name, b.name); });
+  return entries;
 }
 
 QStringList ListDirectory(const QString& folder, const QString& pattern, int mask) {

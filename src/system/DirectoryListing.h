@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace vistarel {
 
 // Attribute masks of a listing: which kinds of entries it returns besides plain
@@ -25,6 +27,16 @@ QStringList ListDirectory(const QString& folder, const QString& pattern, int mas
 bool MatchesWildcard(const QString& pattern, const QString& name);
 
 // The listing order: by name without regard to case, then with it.
+bool ComesBefore(const QString& a, const QString& b);
 void SortNames(QStringList& names);
+
+// One entry of a folder, and whether it is a folder (FolderReader::IsFolder).
+struct FolderEntry {
+  QString name;
+  bool isFolder = false;
+};
+// Every entry of `folder` in the listing order. A folder the user may not read
+// lists nothing, as in a file manager; other failures throw Failure.
+std::vector<FolderEntry> ListFolderEntries(const QString& folder);
 
 }  // namespace vistarel

@@ -3,15 +3,15 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
+#include "system/Errno.h"
 #include "system/FileNames.h"
+#include "system/FileStatus.h"
 
 namespace vistarel {
 
@@ -33,16 +33,6 @@ bool IsTrashFolder(const QString& path, const QString& name) {
   static const QString userTrash =
       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash"_s;
   return path == userTrash;
-}
-
-// The path a link finally leads to, for the trash test of a link's target.
-QString ResolvedPath(const QByteArray& path) {
-  char* resolved = realpath(path.constData(), nullptr);
-  if (resolved == nullptr)
-    return {};
-  const QString result = DecodeFileName(QByteArray(resolved));
-  free(resolved);
-  return result;
 }
 
 int AttributesFrom(const struct stat& entry, const struct stat* target, const QString& path) {
@@ -70,7 +60,7 @@ int AttributesFrom(const struct stat& entry, const struct stat* target, const QS
     value |= kHidden;
   if ((value & kDirectory) != 0) {
     // A link to a trash folder is a system folder as its target is.
-    const QString folder = isLink ? ResolvedPath(EncodeFileName(path)) : path;
+    const QString folder = isLink ? RealPath(EncodeFileName(path)) : path;
     if (IsTrashFolder(folder, FileNameOf(folder)))
       value |= kSystem;
   }
@@ -78,27 +68,6 @@ int AttributesFrom(const struct stat& entry, const struct stat* target, const QS
 }
 
 }  // namespace
-
-int FailureNumberForErrno(int error) {
-  switch (error) {
-    case ENOENT:
-      return failure_number::kFileNotFound;
-    case ENOTDIR:
-      return failure_number::kPathNotFound;
-    case EACCES:
-    case EPERM:
-      return failure_number::kPermissionDenied;
-    case EIO:
-      return failure_number::kDeviceIo;
-    default:
-      return failure_number::kPathFileAccess;
-  }
-}
-
-void ThrowErrno(int error, const QString& path) {
-  throw Failure(QString::fromLocal8Bit(std::strerror(error)) + u": "_s + path,
-                FailureNumberForErrno(error));
-}
 
 int AttributesOf(const QString& path) {
   const QString trimmed = WithoutTrailingSeparators(path);

@@ -23,9 +23,4 @@ int AttributesOf(const QString& path);
 // `path` its full path (for the trash test).
 int AttributesAt(int folderFd, const QByteArray& entryName, const QString& path);
 
-// A Failure for the errno of a failed call on `path`: the system's own text, the
-// path, and the matching error number.
-[[noreturn]] void ThrowErrno(int error, const QString& path);
-int FailureNumberForErrno(int error);
-
 }  // namespace vistarel

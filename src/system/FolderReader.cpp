@@ -2,7 +2,12 @@
 
 #include <cerrno>
 
-#include "system/FileAttributes.h"
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+
+#include "system/Errno.h"
 #include "system/FileNames.h"
 
 namespace vistarel {
@@ -34,6 +39,25 @@ const dirent* FolderReader::Next() {
       continue;
     return entry;
   }
+}
+
+bool FolderReader::FollowsLinks() {
+  if (!followsLinks_) {
+    struct statfs system {};
+    followsLinks_ = !(fstatfs(dirfd(dir_), &system) == 0 &&
+                      (system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC));
+  }
+  return *followsLinks_;
+}
+
+bool FolderReader::IsFolder(const dirent& entry) {
+  if (entry.d_type == DT_DIR)
+    return true;
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+    return false;
+  struct stat target {};
+  const int flags = FollowsLinks() ? 0 : AT_SYMLINK_NOFOLLOW;
+  return fstatat(dirfd(dir_), entry.d_name, &target, flags) == 0 && S_ISDIR(target.st_mode);
 }
 
 }  // namespace vistarel

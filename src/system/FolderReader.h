@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include <dirent.h>
 
 namespace vistarel {
@@ -22,10 +24,20 @@ class FolderReader {
   // The open folder, for fstatat on its entries.
   DIR* get() const { return dir_; }
 
+  // True when the entry is a folder or a link to one. The entry's type answers
+  // for most entries, so that a large folder of files costs no stat per file.
+  // On the kernel's own file systems (/proc, /sys) a link never counts: their
+  // links form a web (every device to its bus, driver and class and back), and
+  // a process's links lead wherever it works, a dead share included.
+  bool IsFolder(const dirent& entry);
+
  private:
+  bool FollowsLinks();
+
   QString folder_;
   DIR* dir_;
   int openError_ = 0;
+  std::optional<bool> followsLinks_;
 };
 
 }  // namespace vistarel

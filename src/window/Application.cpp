@@ -6,19 +6,19 @@
 #include <cstdlib>
 
 #include "base/Addresses.h"
+#include "desktop/LinuxFileSystem.h"
+#include "desktop/LinuxShell.h"
+#include "desktop/QtSettingsStore.h"
+#include "desktop/SystemClock.h"
+#include "desktop/XlsxSpreadsheet.h"
 #include "extract/ResultColumns.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtDialogs.h"
 #include "gui/StyleSheetSkinEngine.h"
 #include "gui/WindowPlacement.h"
-#include "system/CharacterType.h"
-#include "desktop/LinuxFileSystem.h"
-#include "desktop/LinuxShell.h"
 #include "media/PooledMediaLibrary.h"
-#include "desktop/QtSettingsStore.h"
-#include "desktop/SystemClock.h"
-#include "desktop/XlsxSpreadsheet.h"
+#include "system/CharacterType.h"
 #include "window/Form1.h"
 
 namespace vistarel {
@@ -30,7 +30,8 @@ namespace {
 bool HasDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
+    if (value != nullptr && *value != '\0')
+      return true;
   }
   return false;
 }
@@ -86,7 +87,8 @@ int RunApplication(int argc, char** argv) {
   Form1 window(platform);
   // Closed while start-up was still running (during the splash): the event
   // loop never started, so there is nothing left to quit.
-  if (window.Pump().IsClosing()) return 0;
+  if (window.Pump().IsClosing())
+    return 0;
   ShowCentred(window);
   return QApplication::exec();
 }

@@ -5,9 +5,9 @@
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"
-#include "system/FileUrls.h"
 #include "platform/Launcher.h"
 #include "report/HandlerGuard.h"
+#include "system/FileUrls.h"
 #include "window/Form1.h"
 
 namespace vistarel {

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "extract/ResultColumns.h"
-#include "system/CharacterType.h"
 #include "media/MediaInfoLibrary.h"
+#include "system/CharacterType.h"
 #include "worker/MediaWorker.h"
 
 int main(int argc, char** argv) {

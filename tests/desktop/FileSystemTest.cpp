@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
-#include "system/FileNames.h"
 #include "desktop/FileProperties.h"
 #include "desktop/LinuxFileSystem.h"
 #include "support/FakeFileSystem.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 namespace {

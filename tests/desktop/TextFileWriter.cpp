@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "base/Failure.h"
-#include "system/FileNames.h"
 #include "desktop/LinuxFileSystem.h"
+#include "system/FileNames.h"
 
 int main(int argc, char** argv) {
   using namespace vistarel;

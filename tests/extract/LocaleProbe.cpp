@@ -12,11 +12,11 @@
 
 #include <langinfo.h>
 
-#include "system/CharacterType.h"
-#include "system/FileNames.h"
 #include "desktop/LinuxFileSystem.h"
 #include "media/MediaInfoDLL.h"
 #include "media/MediaInfoLibrary.h"
+#include "system/CharacterType.h"
+#include "system/FileNames.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;

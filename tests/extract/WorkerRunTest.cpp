@@ -11,11 +11,11 @@
 #include <csignal>
 #include <memory>
 
+#include "desktop/LinuxFileSystem.h"
+#include "desktop/LinuxShell.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
-#include "desktop/LinuxFileSystem.h"
-#include "desktop/LinuxShell.h"
 #include "media/MediaInfoLibrary.h"
 #include "media/PooledMediaLibrary.h"
 #include "support/SharedMediaParse.h"
@@ -105,11 +105,15 @@ TEST_F(WorkerRun, AFileTheLibraryCrashesOnAndOneItLoopsOnCostOneReportEachWhileT
   ASSERT_EQ(table.RowCount(), 5);
   const QStringList reports = ReportTexts();
   ASSERT_EQ(reports.size(), 2) << reports.join(u"\n"_s).toStdString();
-  EXPECT_TRUE(reports[0].startsWith(u"The MediaInfo library stopped ("_s)) << reports[0].toStdString();
-  EXPECT_TRUE(reports[0].contains(u"while reading "_s + crash + u"; its media values are left empty."_s));
+  EXPECT_TRUE(reports[0].startsWith(u"The MediaInfo library stopped ("_s))
+      << reports[0].toStdString();
+  EXPECT_TRUE(
+      reports[0].contains(u"while reading "_s + crash + u"; its media values are left empty."_s));
   EXPECT_TRUE(reports[0].contains(u"PushButton2_Click at line 126"_s));
-  EXPECT_TRUE(reports[1].startsWith(u"The MediaInfo library made no progress for 1.5 seconds and "
-                                    u"was stopped while reading "_s + loop));
+  EXPECT_TRUE(
+      reports[1].startsWith(u"The MediaInfo library made no progress for 1.5 seconds and "
+                            u"was stopped while reading "_s +
+                            loop));
   EXPECT_TRUE(reports[1].contains(u"PushButton2_Click at line 126"_s));
 
   // Rows are numbered from 1.
@@ -194,8 +198,10 @@ TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore)
   static const QRegularExpression line(u"at line (\\d+)"_s);
   std::vector<int> lines;
   for (const QString& text : ReportTexts()) {
-    EXPECT_TRUE(text.startsWith(u"The MediaInfo library /nonexistent/libmediainfo.so.0 cannot be "
-                                u"loaded: "_s)) << text.toStdString();
+    EXPECT_TRUE(
+        text.startsWith(u"The MediaInfo library /nonexistent/libmediainfo.so.0 cannot be "
+                        u"loaded: "_s))
+        << text.toStdString();
     lines.push_back(line.match(text).captured(1).toInt());
   }
   std::vector<int> expected = {124, 126};

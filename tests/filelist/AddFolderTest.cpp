@@ -10,15 +10,15 @@
 
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
-#include "system/DirectoryListing.h"
 #include "platform/EventPump.h"
-#include "system/FileAttributes.h"
-#include "system/FileNames.h"
 #include "report/HandlerGuard.h"
 #include "support/FakeFileSystem.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
+#include "system/DirectoryListing.h"
+#include "system/FileAttributes.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 namespace {

@@ -9,11 +9,11 @@
 #include "filelist/InputListModel.h"
 #include "gui/ListView.h"
 #include "gui/MousePointer.h"
-#include "system/FileNames.h"
-#include "system/FileUrls.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "system/FileNames.h"
+#include "system/FileUrls.h"
 #include "window/Form1.h"
 
 namespace vistarel {

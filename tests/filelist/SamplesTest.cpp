@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "filelist/InputListModel.h"
-#include "system/FileUrls.h"
 #include "media/MediaInfoDLL.h"
 #include "media/MediaInfoLibrary.h"
 #include "support/TestPlatform.h"
+#include "system/FileUrls.h"
 #include "window/Form1.h"
 
 namespace vistarel {

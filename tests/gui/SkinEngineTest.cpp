@@ -7,8 +7,8 @@
 
 #include "base/Failure.h"
 #include "gui/StyleSheetSkinEngine.h"
-#include "system/RegularFile.h"
 #include "support/TempTree.h"
+#include "system/RegularFile.h"
 
 namespace vistarel {
 namespace {

@@ -13,12 +13,12 @@
 #include <sys/stat.h>
 
 #include "base/Failure.h"
+#include "desktop/QtSettingsStore.h"
+#include "desktop/SystemClock.h"
 #include "extract/ResultTableModel.h"
 #include "gui/QtEventPump.h"
 #include "gui/Splash.h"
 #include "gui/StyleSheetSkinEngine.h"
-#include "desktop/QtSettingsStore.h"
-#include "desktop/SystemClock.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
 #include "window/Form1.h"

@@ -20,17 +20,16 @@ namespace fs = std::filesystem;
 struct Layer {
   std::string folder;  // under src/; empty for main.cpp at the top
   int level;
-  bool core;           // Qt Core only: vistarel_core and the media worker
+  bool core;  // Qt Core only: vistarel_core and the media worker
 };
 
 const std::vector<Layer>& Layers() {
   static const std::vector<Layer> layers = {
       // The interfaces, then the system calls, then what is built on them.
-      {"base", 0, true},     {"platform", 1, true}, {"system", 2, true},
-      {"report", 2, true},   {"media", 3, true},    {"workbook", 3, true},
-      {"desktop", 4, true},  {"filelist", 4, true}, {"extract", 4, true},
-      {"export", 5, true},   {"worker", 6, true},   {"gui", 6, false},
-      {"window", 7, false},  {"", 8, false},
+      {"base", 0, true},    {"platform", 1, true}, {"system", 2, true},  {"report", 2, true},
+      {"media", 3, true},   {"workbook", 3, true}, {"desktop", 4, true}, {"filelist", 4, true},
+      {"extract", 4, true}, {"export", 5, true},   {"worker", 6, true},  {"gui", 6, false},
+      {"window", 7, false}, {"", 8, false},
   };
   return layers;
 }
@@ -115,8 +114,8 @@ void Write(const fs::path& file, const std::string& text) {
 }
 
 TEST(Layers, EveryIncludeOfTheSourcesRunsDownTheLayers) {
-  const auto faults = LayeringFaults(fs::path(VISTAREL_SOURCE_DIR) / "src",
-                                     SplitDirs(VISTAREL_GUI_HEADER_DIRS));
+  const auto faults =
+      LayeringFaults(fs::path(VISTAREL_SOURCE_DIR) / "src", SplitDirs(VISTAREL_GUI_HEADER_DIRS));
   EXPECT_TRUE(faults.empty()) << Joined(faults);
 }
 
@@ -124,7 +123,8 @@ TEST(Layers, TheCheckNamesAnIncludeThatRunsUpOrSidewaysOrPullsWidgetsIntoTheCore
   vistarel::test::TempTree tree;
   const fs::path src = tree.Path(QStringLiteral("src")).toStdString();
   Write(src / "platform/Good.cpp", "#include \"platform/Good.h\"\n#include \"base/Failure.h\"\n");
-  Write(src / "platform/Up.cpp", "#include <QString>\n  #  include \"extract/ResultTableModel.h\"\n");
+  Write(src / "platform/Up.cpp",
+        "#include <QString>\n  #  include \"extract/ResultTableModel.h\"\n");
   Write(src / "filelist/Side.cpp", "#include \"extract/ResultColumns.h\"\n");
   Write(src / "export/Widget.h", "#include <QWidget>\n#include <QtGui/QImage>\n");
   Write(src / "gui/Fine.cpp", "#include <QWidget>\n#include \"export/TabLayout.h\"\n");

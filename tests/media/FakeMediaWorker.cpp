@@ -19,7 +19,8 @@ namespace {
 void WriteAll(const QByteArray& bytes) {
   qsizetype done = 0;
   while (done < bytes.size()) {
-    const ssize_t written = write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
+    const ssize_t written =
+        write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
     if (written <= 0)
       _exit(1);
     done += written;

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "extract/ResultColumns.h"
-#include "system/FileNames.h"
 #include "media/MediaInfoDLL.h"
 #include "support/FakeMediaLibrary.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 namespace {

@@ -6,8 +6,8 @@
 #include <csignal>
 #include <functional>
 
-#include "platform/EventPump.h"
 #include "media/MediaWorkerPool.h"
+#include "platform/EventPump.h"
 
 namespace vistarel {
 namespace {
@@ -176,7 +176,7 @@ TEST(MediaMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   answers.opened = true;
   answers.values = {u"MPEG-4"_s, QString(), u"\U0001F3AC"_s};
   answers.shell[3] = u"Title"_s;
-  answers.identity = FileIdentity{1, 2, 3, {4, 5}};
+  answers.identity = FileStamp{1, 2, 3, 4, 5};
   const QString path = u"/h/vid"_s + QChar(0xDCE9) + u"o.mp4"_s;
 
   media_message::Reader reader;

@@ -23,7 +23,7 @@ class FakeFolder final : public IFolder {
     owner_.Enter(u"SubFolders"_s, path_);
     return real_->SubFolders();
   }
-  FolderIdentity Identity() override {
+  FileStamp Identity() override {
     owner_.Enter(u"Identity"_s, path_);
     return real_->Identity();
   }

@@ -34,7 +34,8 @@ class ScriptedShellFolder final : public IShellFolder {
  private:
   const FakeShell::Entry& At(int item) const {
     if (item < 0 || size_t(item) >= entries_.size())
-      throw Failure(u"Index out of bounds: entry %1"_s.arg(item), 9);
+      throw Failure(u"Index out of bounds: entry %1"_s.arg(item),
+                    failure_number::kSubscriptOutOfRange);
     return entries_[size_t(item)];
   }
 

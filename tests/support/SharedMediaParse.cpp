@@ -1,12 +1,12 @@
 #include "support/SharedMediaParse.h"
 
 #include "base/Failure.h"
-#include "system/FileNames.h"
 #include "media/MediaInfoDLL.h"
+#include "system/FileNames.h"
 
 namespace vistarel {
 
-std::optional<ShellMediaValues> SharedMediaParse::Recall(const FileIdentity& identity) const {
+std::optional<ShellMediaValues> SharedMediaParse::Recall(const FileStamp& identity) const {
   if (last_ && last_->identity == identity)
     return last_->values;
   return std::nullopt;
@@ -14,7 +14,7 @@ std::optional<ShellMediaValues> SharedMediaParse::Recall(const FileIdentity& ide
 
 std::size_t SharedMediaParse::Open(Handle handle, const wchar_t* path) {
   // Taken before the parse: a file that changes under it is not the file parsed.
-  const std::optional<FileIdentity> identity = IdentityOf(EncodeFileName(CopyLibraryString(path)));
+  const std::optional<FileStamp> identity = StampOf(EncodeFileName(CopyLibraryString(path)));
   const std::size_t opened = library_.Open(handle, path);
   if (identity)
     opened_[handle] = *identity;
@@ -26,7 +26,7 @@ std::size_t SharedMediaParse::Open(Handle handle, const wchar_t* path) {
 void SharedMediaParse::Close(Handle handle) {
   const auto file = opened_.find(handle);
   if (file != opened_.end()) {
-    const FileIdentity identity = file->second;
+    const FileStamp identity = file->second;
     opened_.erase(file);
     last_.reset();
     try {

@@ -3,9 +3,9 @@
 #include <optional>
 #include <unordered_map>
 
-#include "system/FileIdentity.h"
-#include "platform/MediaLibrary.h"
 #include "media/ShellMediaValues.h"
+#include "platform/MediaLibrary.h"
+#include "system/FileStatus.h"
 
 namespace vistarel {
 
@@ -18,7 +18,7 @@ class SharedMediaParse final : public IMediaLibrary, public IShellMediaSource {
  public:
   explicit SharedMediaParse(IMediaLibrary& library) : library_(library) {}
 
-  std::optional<ShellMediaValues> Recall(const FileIdentity& identity) const override;
+  std::optional<ShellMediaValues> Recall(const FileStamp& identity) const override;
   // A parse of the shell's own, with the library itself.
   ShellMediaValues Parse(const QString& path) override {
     return ParseShellMediaValues(library_, path);
@@ -51,12 +51,12 @@ class SharedMediaParse final : public IMediaLibrary, public IShellMediaSource {
 
  private:
   struct Parsed {
-    FileIdentity identity;
+    FileStamp identity;
     ShellMediaValues values;
   };
 
   IMediaLibrary& library_;
-  std::unordered_map<Handle, FileIdentity> opened_;
+  std::unordered_map<Handle, FileStamp> opened_;
   std::optional<Parsed> last_;
 };
 

@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/TempTree.h"
 #include "system/DirectoryListing.h"
 #include "system/FileNames.h"
-#include "support/TempTree.h"
 
 namespace vistarel {
 namespace {

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "support/TempTree.h"
 #include "system/FileAttributes.h"
 #include "system/FileNames.h"
-#include "support/TempTree.h"
 
 namespace vistarel {
 namespace {

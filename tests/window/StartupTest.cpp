@@ -9,11 +9,11 @@
 #include <sys/stat.h>
 
 #include "base/Failure.h"
+#include "desktop/SystemClock.h"
 #include "extract/ResultTableModel.h"
 #include "gui/MousePointer.h"
 #include "gui/QtEventPump.h"
 #include "gui/StartupHelpers.h"
-#include "desktop/SystemClock.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"

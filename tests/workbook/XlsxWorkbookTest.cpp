@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "support/SheetReader.h"
 #include "base/Failure.h"
+#include "support/SheetReader.h"
+#include "support/TempTree.h"
 #include "workbook/XlsxCellText.h"
 #include "workbook/XlsxWorkbook.h"
-#include "support/TempTree.h"
 
 namespace vistarel {
 namespace {
