@@ -105,11 +105,18 @@ void Form1::BuildControls() {
     button->installEventFilter(this);
     buttons_[i] = button;
   }
+  // The two "Clear List" captions read alike; the name a screen reader speaks
+  // says which list each one empties.
+  PushButton(7)->setAccessibleName(u"Clear List: video files"_s);
+  PushButton(6)->setAccessibleName(u"Clear List: results"_s);
 
   listView1_ = new ListView(this);
   listView1_->setObjectName(u"ListView1"_s);
   listView1_->setGeometry(TwipsRect(120, 630, 7800, 2535, dpi));
   listView1_->setToolTip(QString::fromUtf16(kListView1Tip));
+  // Qt's table reads neither the tip nor a caption on its own.
+  listView1_->setAccessibleName(u"Video File/s"_s);
+  listView1_->setAccessibleDescription(listView1_->toolTip());
   listView1_->setModel(inputList_);
   listView1_->setAcceptDrops(true);
   listView1_->SetTakesAllKeys(true);
@@ -124,6 +131,8 @@ void Form1::BuildControls() {
   listView2_->setObjectName(u"ListView2"_s);
   listView2_->setGeometry(TwipsRect(120, 5295, 7800, 2535, dpi));
   listView2_->setToolTip(QString::fromUtf16(kListView2Tip));
+  listView2_->setAccessibleName(u"Results"_s);
+  listView2_->setAccessibleDescription(listView2_->toolTip());
   listView2_->setModel(resultTable_);
   listView2_->header()->setDefaultSectionSize(Px(ResultTableModel::kDefaultColumnWidth));
 

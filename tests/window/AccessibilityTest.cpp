@@ -1,11 +1,13 @@
 #include <QAccessible>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "gui/ListView.h"
 #include "gui/ProgressBar.h"
 #include "support/TestPlatform.h"
 #include "window/Form1.h"
@@ -25,6 +27,23 @@ class Accessibility : public testing::Test {
   test::TestPlatform fakes;
   std::unique_ptr<Form1> form = fakes.MakeForm();
 };
+
+TEST_F(Accessibility, NamesAndDescriptionsAreWhatAScreenReaderNeeds) {
+  const struct {
+    QWidget* control;
+    std::string name, description;
+  } expected[] = {
+      {form->ListView1(), "Video File/s", form->ListView1()->toolTip().toStdString()},
+      {form->ListView2(), "Results", form->ListView2()->toolTip().toStdString()},
+      {form->PushButton(7), "Clear List: video files", ""},
+      {form->PushButton(6), "Clear List: results", ""},
+      {form->ProgressBar1(), "Progress Bar", ""},
+  };
+  for (const auto& e : expected) {
+    EXPECT_EQ(Read(e.control), e.name);
+    EXPECT_EQ(Read(e.control, QAccessible::Description), e.description) << e.name;
+  }
+}
 
 TEST_F(Accessibility, ProgressBarNameFollowsItsCaptionAtMostOnceAFrame) {
   ProgressBar* bar = form->ProgressBar1();
