@@ -1,5 +1,7 @@
 #include "window/Form1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -50,6 +52,13 @@ constexpr char16_t kListView1Tip[] =
     u"window to reveal full names.";
 constexpr char16_t kListView2Tip[] = u"Move | line to right and out of window to reveal full names.";
 
+// Qt reads a plain top-level widget as a client area ("filler"), which a screen
+// reader need not announce; as a window it is a frame.
+QAccessibleInterface* AccessibleForm1(const QString&, QObject* object) {
+  auto* form = qobject_cast<Form1*>(object);
+  return form != nullptr ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
+}
+
 QFont DesignFont(double pointSize) {
   QFont font(u"Arial"_s);
   font.setPointSizeF(pointSize);
@@ -67,6 +76,7 @@ Form1::Form1(const Platform& platform, QWidget* parent)
       inputList_(new InputListModel(this)),
       resultTable_(new ResultTableModel(this)) {
   setObjectName(u"Form1"_s);
+  QAccessible::installFactory(AccessibleForm1);  // before anything asks for the window's role
   InitResources();
   BuildControls();
   WireHandlers();

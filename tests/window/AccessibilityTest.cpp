@@ -29,10 +29,12 @@ class Accessibility : public testing::Test {
 };
 
 TEST_F(Accessibility, NamesAndDescriptionsAreWhatAScreenReaderNeeds) {
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(form.get())->role(), QAccessible::Window);
   const struct {
     QWidget* control;
     std::string name, description;
   } expected[] = {
+      {form.get(), "Vistarel", ""},
       {form->ListView1(), "Video File/s", form->ListView1()->toolTip().toStdString()},
       {form->ListView2(), "Results", form->ListView2()->toolTip().toStdString()},
       {form->PushButton(7), "Clear List: video files", ""},
