@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QProgressBar>
+#include <QTimer>
+
+#include <chrono>
 
 #include "platform/Progress.h"
 
@@ -12,6 +15,9 @@ class ProgressBar final : public QProgressBar, public IProgress {
   Q_OBJECT
 
  public:
+  // The caption is also the bar's accessible name, renamed at most this often.
+  static constexpr std::chrono::milliseconds kNameInterval{16};
+
   explicit ProgressBar(QWidget* parent = nullptr);
 
   void SetValue(double value) override;
@@ -23,8 +29,11 @@ class ProgressBar final : public QProgressBar, public IProgress {
   QString text() const override { return caption_; }
 
  private:
+  void PublishName();
+
   double value_ = 0;
   QString caption_;
+  QTimer nameTimer_;
 };
 
 }  // namespace vistarel

@@ -1,5 +1,7 @@
 #include "window/Form1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -50,6 +52,13 @@ constexpr char16_t kListView1Tip[] =
     u"window to reveal full names.";
 constexpr char16_t kListView2Tip[] = u"Move | line to right and out of window to reveal full names.";
 
+// Qt reads a plain top-level widget as a client area ("filler"), which a screen
+// reader need not announce; as a window it is a frame.
+QAccessibleInterface* AccessibleForm1(const QString&, QObject* object) {
+  auto* form = qobject_cast<Form1*>(object);
+  return form != nullptr ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
+}
+
 QFont DesignFont(double pointSize) {
   QFont font(u"Arial"_s);
   font.setPointSizeF(pointSize);
@@ -67,6 +76,7 @@ Form1::Form1(const Platform& platform, QWidget* parent)
       inputList_(new InputListModel(this)),
       resultTable_(new ResultTableModel(this)) {
   setObjectName(u"Form1"_s);
+  QAccessible::installFactory(AccessibleForm1);  // before anything asks for the window's role
   InitResources();
   BuildControls();
   WireHandlers();
@@ -105,11 +115,18 @@ void Form1::BuildControls() {
     button->installEventFilter(this);
     buttons_[i] = button;
   }
+  // The two "Clear List" captions read alike; the name a screen reader speaks
+  // says which list each one empties.
+  PushButton(7)->setAccessibleName(u"Clear List: video files"_s);
+  PushButton(6)->setAccessibleName(u"Clear List: results"_s);
 
   listView1_ = new ListView(this);
   listView1_->setObjectName(u"ListView1"_s);
   listView1_->setGeometry(TwipsRect(120, 630, 7800, 2535, dpi));
   listView1_->setToolTip(QString::fromUtf16(kListView1Tip));
+  // Qt's table reads neither the tip nor a caption on its own.
+  listView1_->setAccessibleName(u"Video File/s"_s);
+  listView1_->setAccessibleDescription(listView1_->toolTip());
   listView1_->setModel(inputList_);
   listView1_->setAcceptDrops(true);
   listView1_->SetTakesAllKeys(true);
@@ -124,6 +141,8 @@ void Form1::BuildControls() {
   listView2_->setObjectName(u"ListView2"_s);
   listView2_->setGeometry(TwipsRect(120, 5295, 7800, 2535, dpi));
   listView2_->setToolTip(QString::fromUtf16(kListView2Tip));
+  listView2_->setAccessibleName(u"Results"_s);
+  listView2_->setAccessibleDescription(listView2_->toolTip());
   listView2_->setModel(resultTable_);
   listView2_->header()->setDefaultSectionSize(Px(ResultTableModel::kDefaultColumnWidth));
 
