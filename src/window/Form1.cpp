@@ -76,7 +76,9 @@ Form1::Form1(const Platform& platform, QWidget* parent)
       inputList_(new InputListModel(this)),
       resultTable_(new ResultTableModel(this)) {
   setObjectName(u"Form1"_s);
-  QAccessible::installFactory(AccessibleForm1);  // before anything asks for the window's role
+  // Before anything asks for the window's role; once for every window made.
+  static const bool accessibleFormInstalled = (QAccessible::installFactory(AccessibleForm1), true);
+  static_cast<void>(accessibleFormInstalled);
   InitResources();
   BuildControls();
   WireHandlers();
