@@ -34,12 +34,13 @@
 
 #include "CommandLine.h"
 #include "desktop/LinuxFileSystem.h"
-#include "desktop/LinuxShell.h"
+#include "desktop/HelperFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
 #include "media/MediaInfoLibrary.h"
 #include "media/PooledMediaLibrary.h"
+#include "support/InProcessShell.h"
 #include "support/SharedMediaParse.h"
 #include "support/TestPlatform.h"
 #include "system/CharacterType.h"
@@ -83,14 +84,14 @@ double ResidentMegabytes(qint64 pid, const char* field = "VmRSS:") {
 // The window on real layers; boxes and the rest answered by fakes.
 struct Bench {
   test::TestPlatform fakes;
-  PooledMediaLibrary pooled{
-      MediaWorkerCommand{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}},
-      MediaColumnQueries()};
+  const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
+  PooledMediaLibrary pooled{worker, MediaColumnQueries()};
   MediaInfoLibrary mediaInfo;
   SharedMediaParse inProcess{mediaInfo};
-  LinuxFileSystem fileSystem;
-  LinuxShell pooledShell{pooled};
-  LinuxShell inProcessShell{inProcess};
+  HelperFileSystem pooledFileSystem{worker, pooled};
+  LinuxFileSystem inProcessFileSystem;
+  RunShell pooledShell{pooled};
+  InProcessShell inProcessShell{inProcess};
   std::unique_ptr<Form1> form;
   std::unique_ptr<Form1> inProcessForm;
   // The peak of the window's and the workers' resident memory, sampled.
@@ -100,11 +101,12 @@ struct Bench {
   Bench() {
     Platform platform = fakes.platform();
     platform.mediaLibrary = &pooled;
-    platform.fileSystem = &fileSystem;
+    platform.fileSystem = &pooledFileSystem;
     platform.shell = &pooledShell;
     form = std::make_unique<Form1>(platform);
     form->show();
     platform.mediaLibrary = &inProcess;
+    platform.fileSystem = &inProcessFileSystem;
     platform.shell = &inProcessShell;
     inProcessForm = std::make_unique<Form1>(platform);
     QObject::connect(&sampler, &QTimer::timeout, form.get(), [this] { Sample(); });

@@ -2,23 +2,16 @@
 
 #include <QDir>
 #include <QMimeDatabase>
-#include <QStorageInfo>
 
-#include <sys/stat.h>
 
 #include "base/PathHelpers.h"
-#include "system/FileNames.h"
 #include "system/FileStatus.h"
-#include "system/RegularFile.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// As much of a file's start as the MIME database's content rules look at.
-constexpr qsizetype kContentHead = 16 * 1024;
 
 // The locale's long time format without its time-zone fields, which the user
 // does not expect on a file date; literal text in quotes stays.
@@ -36,20 +29,6 @@ QString TimeFormatWithSeconds(const QLocale& locale) {
   return kept.simplified();
 }
 
-QString KindName(mode_t mode) {
-  if (S_ISDIR(mode))
-    return u"inode/directory"_s;
-  if (S_ISFIFO(mode))
-    return u"inode/fifo"_s;
-  if (S_ISSOCK(mode))
-    return u"inode/socket"_s;
-  if (S_ISCHR(mode))
-    return u"inode/chardevice"_s;
-  if (S_ISBLK(mode))
-    return u"inode/blockdevice"_s;
-  return u"application/octet-stream"_s;
-}
-
 }  // namespace
 
 QString FileDateText(const QDateTime& moment, const QLocale& locale) {
@@ -64,49 +43,13 @@ QString FileDateText(const QDateTime& moment, const QLocale& locale) {
          locale.toString(moment.time(), timeFormat);
 }
 
-QString FileTypeDescription(const QString& path, const QByteArray& encodedPath, mode_t mode) {
-  return FileMimeType(path, encodedPath, mode).comment();
+QString FileDateText(qint64 msecsSinceEpoch) {
+  return FileDateText(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch));
 }
 
-QMimeType FileMimeType(const QString& path, const QByteArray& encodedPath, mode_t mode) {
-  const QMimeDatabase database;
-  if (!S_ISREG(mode))
-    return database.mimeTypeForName(KindName(mode));
-  const QString name = FileNameOf(path);
-  const QList<QMimeType> byName = database.mimeTypesForFileName(name);
-  if (byName.size() == 1)
-    return byName.front();
-  return database.mimeTypeForFileNameAndData(name, ReadFileHead(encodedPath, kContentHead));
-}
-
-QString DriveOf(const QByteArray& encodedPath) {
-  QString path = RealPath(encodedPath);
-  if (path.isEmpty())
-    return {};
-  // Finding the mount point reads the system's whole mount table. The files of
-  // one folder share theirs while they stay on the same device (a file system
-  // mounted on the folder meanwhile puts them on another).
-  const std::optional<FileStamp> file = StampOf(encodedPath);
-  const QString folder = FolderOf(path);
-  thread_local QString lastFolder;
-  thread_local std::uint64_t lastDevice = 0;
-  thread_local QString lastDrive;
-  if (file && folder == lastFolder && file->device == lastDevice)
-    return lastDrive;
-  // Qt names paths in UTF-8 only; a mount point is reached through the nearest
-  // folder whose name it can carry.
-  while (HasUndecodableBytes(path)) {
-    path = FolderOf(path);
-    if (path.size() > 1)
-      path.chop(1);
-  }
-  const QString drive = QStorageInfo(path).rootPath();
-  if (file) {
-    lastFolder = folder;
-    lastDevice = file->device;
-    lastDrive = drive;
-  }
-  return drive;
+QMimeType MimeTypeNamed(const QString& name) {
+  // The database is the process's own; each of these is a look-up in memory.
+  return QMimeDatabase().mimeTypeForName(name);
 }
 
 QString AbsolutePath(const QString& path) {

@@ -4,15 +4,23 @@
 
 namespace vistarel {
 
-// The file-system object on Linux: every call on a path goes by the path's own
-// bytes (EncodeFileName), so names that are not valid UTF-8 stay reachable, and
-// nothing ever opens a FIFO, socket or device.
+// The file-system object on Linux, looking at the disk in the calling
+// process: the media worker answers the walk's questions with it. Every call
+// on a path goes by the path's own bytes (EncodeFileName), so names that are
+// not valid UTF-8 stay reachable, and nothing ever opens a FIFO, socket or
+// device.
 class LinuxFileSystem final : public IFileSystem {
  public:
   std::unique_ptr<IFolder> GetFolder(const QString& path) override;
   std::unique_ptr<IFile> GetFile(const QString& path) override;
   QString GetExtensionName(const QString& path) override;
+  std::vector<ListedFile> ListFiles(const QString& folder, const QString& pattern,
+                                    int mask) override;
+  int GetAttributes(const QString& path) override;
   std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite) override;
 };
+
+// The text after the last dot of the path's last element; empty when it has none.
+QString ExtensionOf(const QString& path);
 
 }  // namespace vistarel

@@ -13,13 +13,6 @@ namespace vistarel {
 
 using namespace Qt::StringLiterals;
 
-QString DisplayNameOf(const QString& fileName, bool isFolder) {
-  if (isFolder)
-    return fileName;
-  const QString shown = NameWithoutExtension(fileName);
-  return shown.isEmpty() ? fileName : shown;
-}
-
 QString HumanSize(qint64 bytes) {
   return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }

@@ -9,11 +9,6 @@ namespace vistarel {
 
 // How the desktop shell on Linux words an entry's properties.
 
-// The name a file manager that hides extensions shows: the file name without
-// its last extension; a folder's whole name. A name that would be left empty
-// (".profile") is shown whole.
-QString DisplayNameOf(const QString& fileName, bool isFolder);
-
 // A size in the locale's human form with decimal units, as file managers show
 // it: "950 bytes", "10.4 kB", "1.2 MB".
 QString HumanSize(qint64 bytes);

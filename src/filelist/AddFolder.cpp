@@ -11,8 +11,6 @@
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "report/HandlerGuard.h"
-#include "system/DirectoryListing.h"
-#include "system/FileAttributes.h"
 #include "system/FileNames.h"
 
 namespace vistarel {
@@ -145,15 +143,15 @@ QString PickFolder(IDialogs& dialogs, const QString& prompt) {
   return dialogs.ExistingDirectory(prompt);
 }
 
-NameArray ListFiles(const QString& folder, const QString& pattern) {
+NameArray ListFiles(const QString& folder, const QString& pattern, IFileSystem& fileSystem) {
   const QString prefix = folder.endsWith(kPathSeparator) ? folder : folder + kPathSeparator;
-  std::vector<QString> names(kFirstRoom);
+  std::vector<ListedFile> names(kFirstRoom);
   size_t count = 0;
-  for (const QString& name : ListDirectory(prefix, pattern, kListingMask)) {
+  for (ListedFile& name : fileSystem.ListFiles(prefix, pattern, kListingMask)) {
     ++count;
     if (count > names.size())
       names.resize(names.size() + kMoreRoom);
-    names[count - 1] = name;
+    names[count - 1] = std::move(name);
   }
   if (count == 0)
     return {};
@@ -187,6 +185,8 @@ bool IsUnsafeName(const QString& name) {
 
 void AddFolderTree(const QString& folder, const QString& pattern, IFileSystem& fileSystem,
                    IEventPump& pump, InputListModel& list, HandlerGuard& guard) {
+  // The walk's look-ups wait for their helper through the window's pump.
+  const FolderWalk walk(fileSystem, pump);
   QStringList folders;
   guard.Step(110, [&] { folders = QStringList{folder + kPathSeparator}; });
   guard.Step(112, [&] { ExpandSubFolders(folders, true, fileSystem, pump); });
@@ -195,7 +195,7 @@ void AddFolderTree(const QString& folder, const QString& pattern, IFileSystem& f
     guard.Step(116, [&] { current = entry.chopped(1); });
     // A folder whose listing fails lists nothing, not the names of the one before.
     NameArray names;
-    guard.Step(118, [&] { names = ListFiles(current, pattern); });
+    guard.Step(118, [&] { names = ListFiles(current, pattern, fileSystem); });
     for (int slot = 1; slot <= names.Highest(); ++slot) {  // 120
       if (guard.Test(122, [&] { return names[slot].startsWith(u'~'); }))
         continue;
@@ -204,7 +204,7 @@ void AddFolderTree(const QString& folder, const QString& pattern, IFileSystem& f
       QString path;
       guard.Step(124, [&] { path = FixRootPath(current + kPathSeparator + names[slot]); });
       // A file whose attributes cannot be read is reported and added all the same.
-      if (guard.Test(126, [&] { return AttributesOf(path) != kSkippedFileAttributes; })) {
+      if (guard.Test(126, [&] { return names.Attributes(slot) != kSkippedFileAttributes; })) {
         guard.Step(126, [&] { list.Append(path); });
       }
     }  // 128: next name

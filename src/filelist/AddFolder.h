@@ -5,12 +5,13 @@
 
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace vistarel {
 
 class HandlerGuard;
 class IDialogs;
 class IEventPump;
-class IFileSystem;
 class InputListModel;
 
 // Folder picking and folder-tree walking, shared by "Add All Video File/s In
@@ -22,15 +23,24 @@ class InputListModel;
 class NameArray {
  public:
   NameArray() : slots_(1), lowest_(0) {}
-  explicit NameArray(std::vector<QString> names) : slots_(std::move(names)), lowest_(1) {}
+  explicit NameArray(std::vector<ListedFile> names) : slots_(std::move(names)), lowest_(1) {}
 
   int Lowest() const { return lowest_; }
   int Highest() const { return lowest_ + static_cast<int>(slots_.size()) - 1; }
   // The name in a slot from Lowest() to Highest().
-  const QString& operator[](int slot) const { return slots_[static_cast<size_t>(slot - lowest_)]; }
+  const QString& operator[](int slot) const { return At(slot).name; }
+  // Its attribute value, read as it was listed; throws the failure reading it.
+  int Attributes(int slot) const {
+    const ListedFile& file = At(slot);
+    if (file.failure)
+      throw *file.failure;
+    return file.attributes;
+  }
 
  private:
-  std::vector<QString> slots_;
+  const ListedFile& At(int slot) const { return slots_[static_cast<size_t>(slot - lowest_)]; }
+
+  std::vector<ListedFile> slots_;
   int lowest_;
 };
 
@@ -46,8 +56,8 @@ inline constexpr int kSkippedFolderLinkAttributes = 1046;
 QString PickFolder(IDialogs& dialogs, const QString& prompt);
 
 // The names in `folder` matching `pattern`, hidden and system files included,
-// folders excluded, in the listing's order.
-NameArray ListFiles(const QString& folder, const QString& pattern);
+// folders excluded, in the listing's order, each with its attribute value.
+NameArray ListFiles(const QString& folder, const QString& pattern, IFileSystem& fileSystem);
 
 // Appends to `folders` (each ending in a separator) every folder below them
 // that may be searched, in level order: all direct subfolders of the list, then

@@ -5,7 +5,7 @@
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
-#include "system/FileAttributes.h"
+#include "platform/FileSystem.h"
 #include "system/FileUrls.h"
 
 namespace vistarel {
@@ -29,9 +29,9 @@ std::optional<QStringList> DroppedPaths(const QMimeData* data) {
   return paths;
 }
 
-bool IsDroppedFolder(const QString& path) {
+bool IsDroppedFolder(const QString& path, IFileSystem& fileSystem) {
   try {
-    return (AttributesOf(path) & file_attribute::kDirectory) != 0;
+    return (fileSystem.GetAttributes(path) & file_attribute::kDirectory) != 0;
   } catch (const Failure&) {
     return false;
   }

@@ -45,40 +45,4 @@ struct MediaAnswers {
 MediaAnswers ReadMediaAnswers(IMediaLibrary& library, const QString& path,
                               const QList<MediaQuery>& queries);
 
-// The messages between the program and its media workers, each framed by its
-// length. A worker first says hello with the version of the messages it speaks.
-namespace media_message {
-
-inline constexpr quint32 kVersion = 1;
-
-QByteArray Hello();
-QByteArray Request(quint64 id, const QString& path);
-QByteArray Answer(quint64 id, const MediaAnswers& answers);
-
-// Takes what a pipe brings and hands out whole messages.
-class Reader {
- public:
-  void Append(const QByteArray& bytes) { pending_.append(bytes); }
-  // The next whole message's body, without its frame.
-  std::optional<QByteArray> Next();
-
- private:
-  QByteArray pending_;
-};
-
-// Bodies as they were framed; nullopt for a body that is not such a message.
-std::optional<quint32> ParseHello(const QByteArray& body);
-struct ParsedRequest {
-  quint64 id = 0;
-  QString path;
-};
-std::optional<ParsedRequest> ParseRequest(const QByteArray& body);
-struct ParsedAnswer {
-  quint64 id = 0;
-  MediaAnswers answers;
-};
-std::optional<ParsedAnswer> ParseAnswer(const QByteArray& body);
-
-}  // namespace media_message
-
 }  // namespace vistarel

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "helpers/Await.h"
 #include "media/MediaInfoDLL.h"
 #include "platform/EventPump.h"
-#include "system/FileNames.h"
 
 namespace vistarel {
 
@@ -29,25 +29,9 @@ std::wstring ToWide(const QString& text) {
   return wide;
 }
 
-// How long a wait reads a worker's pipe alone before the window's events get
-// their turn: one frame.
-constexpr int kFrameMs = 15;
-
-// Waits until `take` has the answers: on the worker's pipe while they come
-// within a frame, else through `pump`, so that the window always answers.
-template <class Take, class WaitOnWorker>
-MediaAnswers Await(IEventPump& pump, Take&& take, WaitOnWorker&& waitOnWorker) {
-  for (;;) {
-    if (std::optional<MediaAnswers> answers = take())
-      return std::move(*answers);
-    if (!waitOnWorker(kFrameMs))
-      pump.Wait();
-  }
-}
-
 }  // namespace
 
-PooledMediaLibrary::PooledMediaLibrary(MediaWorkerCommand command, QList<MediaQuery> queries,
+PooledMediaLibrary::PooledMediaLibrary(HelperCommand command, QList<MediaQuery> queries,
                                        MediaWorkerPool::Limits limits)
     : command_(std::move(command)), queries_(std::move(queries)), limits_(limits) {}
 
@@ -55,7 +39,9 @@ PooledMediaLibrary::~PooledMediaLibrary() = default;
 
 void PooledMediaLibrary::ReadAhead(const QStringList& files, IEventPump& pump) {
   MediaWorkerPool::Limits limits = limits_;
-  limits.workers = std::min(MediaWorkerPool::DefaultWorkerCount(int(files.size())), mostWorkers_);
+  const int fileCount = int(files.size());
+  limits.workers = std::min(MediaWorkerPool::DefaultWorkerCount(fileCount), mostWorkers_);
+  limits.mostWorkers = std::min(MediaWorkerPool::MostWorkerCount(fileCount), mostWorkers_);
   files_ = files;
   pool_ = std::make_unique<MediaWorkerPool>(command_, files, limits);
   pump_ = &pump;
@@ -68,6 +54,8 @@ void PooledMediaLibrary::EndReadAhead() noexcept {
   pump_ = nullptr;
   handles_.clear();
   noHandle_.reset();
+  current_.reset();
+  currentPath_.clear();
 }
 
 void PooledMediaLibrary::Load() {
@@ -79,16 +67,17 @@ IMediaLibrary::Handle PooledMediaLibrary::New() {
   if (pool_ == nullptr)
     throw Failure(u"No files were handed to the media workers"_s);
   const int file = nextFile_++;
-  MediaAnswers answers = Await(
+  current_ = AwaitThrough(
       *pump_, [&] { return pool_->TakeListFile(file); },
-      [&](int milliseconds) { return pool_->WaitForListFile(file, milliseconds); });
+      [&](int milliseconds) { pool_->Poll(milliseconds); });
+  currentPath_ = files_.value(file);
+  const MediaAnswers& answers = current_->media;
   noHandle_ = answers.noHandle;
   if (noHandle_)
     throw *noHandle_;
   auto parsed = std::make_unique<Parsed>();
-  parsed->path = files_.value(file);
   for (const QString& value : answers.values) parsed->values.push_back(ToWide(value));
-  parsed->answers = std::move(answers);
+  parsed->answers = answers;
   const Handle handle = parsed.get();
   handles_.emplace(handle, std::move(parsed));
   return handle;
@@ -126,16 +115,7 @@ const wchar_t* PooledMediaLibrary::Get(Handle handle, int streamKind, std::size_
 }
 
 void PooledMediaLibrary::Close(Handle handle) {
-  const Parsed& parsed = Of(handle);
-  // A file whose parse stopped shows no media values in the shell either,
-  // rather than be read, crash or stall a second time.
-  std::optional<FileStamp> identity = parsed.answers.identity;
-  if (!identity && parsed.answers.stopped)
-    identity = StampOf(EncodeFileName(parsed.path));
-  if (identity)
-    last_ = Remembered{*identity, parsed.answers.shell};
-  else
-    last_.reset();
+  Of(handle);
 }
 
 void PooledMediaLibrary::Delete(Handle handle) {
@@ -159,30 +139,27 @@ std::size_t PooledMediaLibrary::OpenBufferFinalize(Handle) {
   throw Failure(u"The media workers read the files themselves"_s);
 }
 
-std::optional<ShellMediaValues> PooledMediaLibrary::Recall(const FileStamp& identity) const {
-  if (last_ && last_->identity == identity)
-    return last_->values;
-  return std::nullopt;
+const worker_message::RunFacts* PooledMediaLibrary::FactsOf(const QString& path) const {
+  return current_ && path == currentPath_ ? &current_->facts : nullptr;
 }
 
-ShellMediaValues PooledMediaLibrary::Parse(const QString& path) {
-  // Outside a run, a worker of its own reads the file.
-  NoEventPump ownPump;
-  std::unique_ptr<MediaWorkerPool> own;
-  MediaWorkerPool* pool = pool_.get();
-  if (pool == nullptr) {
-    MediaWorkerPool::Limits limits = limits_;
-    limits.workers = 1;
-    own = std::make_unique<MediaWorkerPool>(command_, QStringList{}, limits);
-    pool = own.get();
+const worker_message::RunFacts* PooledMediaLibrary::CurrentFacts() const {
+  return current_ ? &current_->facts : nullptr;
+}
+
+ShellMediaValues PooledMediaLibrary::MediaValuesOf(const EntryFacts& entry) const {
+  if (!current_)
+    return {};
+  const MediaAnswers& media = current_->media;
+  // The file the run parsed, unchanged since: its values, or none when its
+  // parse stopped, rather than read, crash or stall a second time.
+  if (entry.stamp && media.identity && *entry.stamp == *media.identity)
+    return media.noHandle || media.stopped ? ShellMediaValues{} : media.shell;
+  for (const worker_message::SiblingValues& sibling : current_->siblings) {
+    if (sibling.item == entry.item)
+      return sibling.values;
   }
-  const int ticket = pool->Submit(path);
-  IEventPump& pump = pump_ != nullptr ? *pump_ : ownPump;
-  const MediaAnswers answers = Await(
-      pump, [&] { return pool->TakeSubmitted(ticket); },
-      [&](int milliseconds) { return pool->WaitForSubmitted(ticket, milliseconds); });
-  // A file the library cannot read shows no values rather than fail.
-  return answers.noHandle || answers.stopped ? ShellMediaValues{} : answers.shell;
+  return {};
 }
 
 }  // namespace vistarel

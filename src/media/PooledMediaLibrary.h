@@ -10,7 +10,7 @@
 
 #include "media/MediaAnswers.h"
 #include "media/MediaWorkerPool.h"
-#include "media/ShellMediaValues.h"
+#include "media/RunFacts.h"
 #include "platform/MediaLibrary.h"
 
 namespace vistarel {
@@ -19,23 +19,24 @@ class IEventPump;
 
 // The MediaInfo library as the window's process sees it when the library runs
 // in media workers. A run hands over its files first (ReadAhead); the workers
-// read them ahead, in list order. Each New then takes the next file's answers,
-// waiting inside the event loop while they are not in yet, and the handle
-// answers Open and the queries from them. The calls keep their order and
-// their failures: a library that cannot be loaded fails New and every later
-// call of that file; a worker that died or stalled on a file fails its Open.
-// The shell's media values come from the same parse.
-class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource {
+// read them ahead, in list order, each with its facts. Each New then takes the
+// next file's answers, waiting while they are not in yet (the window's events
+// get their turn once a frame), and the handle answers Open and the queries
+// from them. The calls keep their order and their failures: a library that
+// cannot be loaded fails New and every later call of that file; a worker that
+// died or stalled on a file fails its Open. The file's facts serve the run's
+// file-system object and shell folder.
+class PooledMediaLibrary final : public IMediaLibrary, public IRunFacts {
  public:
   // `queries` are those the workers make, in their order; Get answers them.
-  PooledMediaLibrary(MediaWorkerCommand command, QList<MediaQuery> queries,
+  PooledMediaLibrary(HelperCommand command, QList<MediaQuery> queries,
                      MediaWorkerPool::Limits limits = {});
   ~PooledMediaLibrary() override;
 
   bool ReadsFilesElsewhere() const override { return true; }
   void ReadAhead(const QStringList& files, IEventPump& pump) override;
   void EndReadAhead() noexcept override;
-  // At most this many workers read a run's files (at most one per core anyway).
+  // At most this many workers read a run's files.
   void SetMostWorkers(int most) { mostWorkers_ = most; }
   // The pool of the run under way, if any.
   MediaWorkerPool* Pool() const { return pool_.get(); }
@@ -55,23 +56,19 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
   std::uint64_t OpenBufferContinueGoToGet(Handle handle) override;
   std::size_t OpenBufferFinalize(Handle handle) override;
 
-  std::optional<ShellMediaValues> Recall(const FileStamp& identity) const override;
-  ShellMediaValues Parse(const QString& path) override;
+  const worker_message::RunFacts* FactsOf(const QString& path) const override;
+  const worker_message::RunFacts* CurrentFacts() const override;
+  ShellMediaValues MediaValuesOf(const EntryFacts& entry) const override;
 
  private:
   struct Parsed {
-    QString path;
     MediaAnswers answers;
     std::vector<std::wstring> values;  // the answers as the library's text
-  };
-  struct Remembered {
-    FileStamp identity;
-    ShellMediaValues values;
   };
 
   Parsed& Of(Handle handle);
 
-  MediaWorkerCommand command_;
+  HelperCommand command_;
   QList<MediaQuery> queries_;
   MediaWorkerPool::Limits limits_;
   QStringList files_;
@@ -82,7 +79,9 @@ class PooledMediaLibrary final : public IMediaLibrary, public IShellMediaSource 
   // Why the file of the last New has no handle.
   std::optional<Failure> noHandle_;
   std::unordered_map<Handle, std::unique_ptr<Parsed>> handles_;
-  std::optional<Remembered> last_;
+  // The file of the last New, all its worker learnt of it.
+  QString currentPath_;
+  std::optional<ParsedFile> current_;
 };
 
 }  // namespace vistarel

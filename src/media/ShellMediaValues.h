@@ -16,18 +16,6 @@ namespace vistarel {
 // the other columns stay empty.
 using ShellMediaValues = std::array<QString, kShellPropertyCount>;
 
-// Where the shell takes a media file's values from. The extraction run has just
-// parsed the file it asks about, so its values are usually at hand.
-class IShellMediaSource {
- public:
-  virtual ~IShellMediaSource() = default;
-  // The values of the file parsed last, when `identity` is that file, unchanged
-  // since.
-  virtual std::optional<ShellMediaValues> Recall(const FileStamp& identity) const = 0;
-  // Parses the file for its values; empty values when it cannot be read.
-  virtual ShellMediaValues Parse(const QString& path) = 0;
-};
-
 // Reads them from a handle that has the file open.
 ShellMediaValues ReadShellMediaValues(IMediaLibrary& library, IMediaLibrary::Handle handle);
 

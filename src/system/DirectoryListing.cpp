@@ -102,28 +102,78 @@ std::vector<FolderEntry> ListFolderEntries(const QString& folder) {
   return entries;
 }
 
-QStringList ListDirectory(const QString& folder, const QString& pattern, int mask) {
+namespace {
+
+// The listing of ListDirectory, each matching entry handed to `take` with the
+// bits that decide whether it is returned; `withAttributes` reads every
+// entry's whole attribute value (a stat each) rather than only what its type
+// does not tell.
+template <class Take>
+void ForEachListed(const QString& folder, const QString& pattern, bool withAttributes, Take take) {
   FolderReader dir(folder);
   if (!dir.IsOpen()) {
     if (dir.OpenError() == ENOENT || dir.OpenError() == ENOTDIR)
-      return {};
+      return;
     ThrowErrno(dir.OpenError(), folder);
   }
   const QString prefix = folder.endsWith(kPathSeparator) ? folder : folder + kPathSeparator;
-  QStringList names;
   while (const dirent* entry = dir.Next()) {
     const char* raw = entry->d_name;
     const QString name = DecodeFileName(raw, qsizetype(strlen(raw)));
     if (!MatchesWildcard(pattern, name))
       continue;
-    int bits = 0;
+    const bool kindKnown = entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
     try {
-      bits = KindBits(dir.get(), *entry, prefix + name);
-    } catch (const Failure&) {
-      continue;  // gone since the folder named it, or not to be looked at
+      if (withAttributes) {
+        take(name, AttributesAt(dirfd(dir.get()), QByteArray(raw), prefix + name),
+             std::optional<Failure>());
+      } else {
+        take(name, KindBits(dir.get(), *entry, prefix + name), std::optional<Failure>());
+      }
+    } catch (const Failure& failure) {
+      // Gone since the folder named it, or not to be looked at; a file whose
+      // type the listing tells is listed all the same, with the failure.
+      if (withAttributes && kindKnown)
+        take(name, KindBits(dir.get(), *entry, prefix + name), std::optional<Failure>(failure));
     }
-    if (WithinMask(bits, mask))
-      names.append(name);
+  }
+}
+
+}  // namespace
+
+QStringList ListDirectory(const QString& folder, const QString& pattern, int mask) {
+  QStringList names;
+  ForEachListed(folder, pattern, false,
+                [&](const QString& name, int bits, const std::optional<Failure>&) {
+                  if (WithinMask(bits, mask))
+                    names.append(name);
+                });
+  SortNames(names);
+  return names;
+}
+
+std::vector<ListedFile> ListDirectoryWithAttributes(const QString& folder, const QString& pattern,
+                                                    int mask) {
+  std::vector<ListedFile> names;
+  ForEachListed(folder, pattern, true,
+                [&](const QString& name, int attributes, const std::optional<Failure>& failure) {
+                  if (WithinMask(attributes, mask))
+                    names.push_back({name, failure ? 0 : attributes, failure});
+                });
+  std::sort(names.begin(), names.end(), [](const ListedFile& a, const ListedFile& b) {
+    return ComesBefore(a.name, b.name);
+  });
+  return names;
+}
+
+QStringList ListSubFolders(const QString& folder) {
+  FolderReader dir(folder);
+  if (!dir.IsOpen())
+    ThrowErrno(dir.OpenError(), folder);
+  QStringList names;
+  while (const dirent* entry = dir.Next()) {
+    if (dir.IsFolder(*entry))
+      names.append(DecodeFileName(entry->d_name, qsizetype(std::strlen(entry->d_name))));
   }
   SortNames(names);
   return names;

@@ -3,24 +3,30 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
+
+#include "platform/FileSystem.h"
 
 namespace vistarel {
 
-// Attribute masks of a listing: which kinds of entries it returns besides plain
-// files (normal, read-only, archive). Mask 6 returns every file, hidden and
-// system ones included, and no folders.
-namespace listing_mask {
-inline constexpr int kNormal = 0;
-inline constexpr int kHidden = 2;
-inline constexpr int kSystem = 4;
-inline constexpr int kDirectory = 16;
-}  // namespace listing_mask
 
 // The names in `folder` that match `pattern` and whose hidden, system and folder
 // bits all lie within `mask`, in name order. "." and ".." are never listed. A
 // folder that does not exist lists nothing; other failures throw Failure.
 QStringList ListDirectory(const QString& folder, const QString& pattern, int mask);
+
+// The same listing with each name's attribute value, read as the name is
+// listed. A file whose attributes cannot be read is listed with the failure;
+// an entry whose kind cannot be told (gone since the folder named it) is left
+// out.
+std::vector<ListedFile> ListDirectoryWithAttributes(const QString& folder, const QString& pattern,
+                                                    int mask);
+
+// The names of the direct subfolders of `folder` (links to folders included,
+// except on the kernel's own file systems), in the listing order. Throws
+// Failure when the folder cannot be read.
+QStringList ListSubFolders(const QString& folder);
 
 // Wildcards of a listing: "*" and "?", without regard to letter case; "*.*"
 // matches every name, with or without a dot.

@@ -9,6 +9,7 @@
 
 #include "base/Failure.h"
 #include "base/PathHelpers.h"
+#include "system/CallProgress.h"
 #include "system/Errno.h"
 #include "system/FileNames.h"
 #include "system/FileStatus.h"
@@ -35,16 +36,19 @@ bool IsTrashFolder(const QString& path, const QString& name) {
   return path == userTrash;
 }
 
-int AttributesFrom(const struct stat& entry, const struct stat* target, const QString& path) {
+}  // namespace
+
+int AttributesFromModes(unsigned entryMode, std::optional<unsigned> targetMode,
+                        const QString& path) {
   using namespace file_attribute;
   int value = 0;
-  const bool isLink = S_ISLNK(entry.st_mode);
+  const bool isLink = S_ISLNK(entryMode);
   if (isLink)
     value |= kLink;
   // A link counts as what it leads to; a dangling link only as a link.
-  const struct stat* kind = isLink ? target : &entry;
-  if (kind != nullptr) {
-    const mode_t mode = kind->st_mode;
+  const std::optional<unsigned> kind = isLink ? targetMode : std::optional<unsigned>(entryMode);
+  if (kind) {
+    const mode_t mode = *kind;
     if (S_ISDIR(mode)) {
       value |= kDirectory;
     } else if (S_ISREG(mode)) {
@@ -67,28 +71,40 @@ int AttributesFrom(const struct stat& entry, const struct stat* target, const QS
   return value;
 }
 
-}  // namespace
-
 int AttributesOf(const QString& path) {
   const QString trimmed = WithoutTrailingSeparators(path);
   const QByteArray bytes = EncodeFileName(trimmed);
   struct stat entry {};
-  if (lstat(bytes.constData(), &entry) != 0)
-    ThrowErrno(errno, path);
-  struct stat target {};
-  const bool hasTarget = S_ISLNK(entry.st_mode) && stat(bytes.constData(), &target) == 0;
-  return AttributesFrom(entry, hasTarget ? &target : nullptr, trimmed);
+  const int found = lstat(bytes.constData(), &entry);
+  const int error = errno;
+  CallReturned();
+  if (found != 0)
+    ThrowErrno(error, path);
+  std::optional<unsigned> target;
+  if (S_ISLNK(entry.st_mode)) {
+    struct stat status {};
+    if (stat(bytes.constData(), &status) == 0)
+      target = status.st_mode;
+    CallReturned();
+  }
+  return AttributesFromModes(entry.st_mode, target, trimmed);
 }
 
 int AttributesAt(int folderFd, const QByteArray& entryName, const QString& path) {
   struct stat entry {};
-  if (fstatat(folderFd, entryName.constData(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
-    ThrowErrno(errno, path);
+  const int found = fstatat(folderFd, entryName.constData(), &entry, AT_SYMLINK_NOFOLLOW);
+  const int error = errno;
+  CallReturned();
+  if (found != 0)
+    ThrowErrno(error, path);
+  std::optional<unsigned> target;
+  if (S_ISLNK(entry.st_mode)) {
+    struct stat status {};
+    if (fstatat(folderFd, entryName.constData(), &status, 0) == 0)
+      target = status.st_mode;
+    CallReturned();
   }
-  struct stat target {};
-  const bool hasTarget =
-      S_ISLNK(entry.st_mode) && fstatat(folderFd, entryName.constData(), &target, 0) == 0;
-  return AttributesFrom(entry, hasTarget ? &target : nullptr, path);
+  return AttributesFromModes(entry.st_mode, target, path);
 }
 
 }  // namespace vistarel

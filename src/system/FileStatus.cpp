@@ -7,6 +7,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "system/CallProgress.h"
 #include "system/Errno.h"
 #include "system/FileNames.h"
 
@@ -31,7 +32,9 @@ FileStamp StampFrom(const struct stat& status) {
 
 std::optional<FileStamp> StampOf(const QByteArray& encodedPath) {
   struct stat status {};
-  if (stat(encodedPath.constData(), &status) != 0)
+  const bool found = stat(encodedPath.constData(), &status) == 0;
+  CallReturned();
+  if (!found)
     return std::nullopt;
   return StampFrom(status);
 }
@@ -39,18 +42,23 @@ std::optional<FileStamp> StampOf(const QByteArray& encodedPath) {
 std::optional<struct statx> StatX(const QByteArray& encodedPath, bool followLinks, int* error) {
   struct statx status {};
   const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
-  if (statx(AT_FDCWD, encodedPath.constData(), flags, STATX_BASIC_STATS | STATX_BTIME, &status) ==
-      0)
+  const int result = statx(AT_FDCWD, encodedPath.constData(), flags,
+                           STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID, &status);
+  const int why = errno;
+  CallReturned();
+  if (result == 0)
     return status;
   if (error != nullptr)
-    *error = errno;
+    *error = why;
   return std::nullopt;
 }
 
 FileStamp LookUpFolder(const QString& path) {
   struct stat status {};
-  if (stat(EncodeFileName(path).constData(), &status) != 0) {
-    const int error = errno;
+  const int result = stat(EncodeFileName(path).constData(), &status);
+  const int error = errno;
+  CallReturned();
+  if (result != 0) {
     if (error == ENOENT || error == ENOTDIR)
       ThrowErrno(error, path, failure_number::kPathNotFound);
     ThrowErrno(error, path);
@@ -62,16 +70,21 @@ FileStamp LookUpFolder(const QString& path) {
 
 bool EntryExists(const QByteArray& encodedPath) {
   struct stat status {};
-  return lstat(encodedPath.constData(), &status) == 0;
+  const bool found = lstat(encodedPath.constData(), &status) == 0;
+  CallReturned();
+  return found;
 }
 
 bool IsRegularFile(const QByteArray& encodedPath) {
   struct stat status {};
-  return stat(encodedPath.constData(), &status) == 0 && S_ISREG(status.st_mode);
+  const bool found = stat(encodedPath.constData(), &status) == 0;
+  CallReturned();
+  return found && S_ISREG(status.st_mode);
 }
 
 QString RealPath(const QByteArray& encodedPath) {
   char* resolved = realpath(encodedPath.constData(), nullptr);
+  CallReturned();
   if (resolved == nullptr)
     return {};
   const QString result = DecodeFileName(QByteArray(resolved));
@@ -83,6 +96,7 @@ QString LinkTarget(const QByteArray& encodedPath) {
   std::vector<char> target(kFirstTry);
   for (;;) {
     const ssize_t size = readlink(encodedPath.constData(), target.data(), target.size());
+    CallReturned();
     if (size < 0)
       return {};
     if (size_t(size) < target.size())
@@ -94,17 +108,44 @@ QString LinkTarget(const QByteArray& encodedPath) {
 QString ExtendedAttribute(const QByteArray& encodedPath, const char* name) {
   std::vector<char> value(kFirstTry);
   ssize_t size = getxattr(encodedPath.constData(), name, value.data(), value.size());
+  CallReturned();
   if (size < 0 && errno == ERANGE) {
     size = getxattr(encodedPath.constData(), name, nullptr, 0);
+    CallReturned();
     if (size <= 0)
       return {};
     value.resize(size_t(size));
     size = getxattr(encodedPath.constData(), name, value.data(), value.size());
+    CallReturned();
   }
   if (size <= 0)
     return {};
   while (size > 0 && value[size_t(size - 1)] == '\0') --size;
   return QString::fromUtf8(value.data(), size);
+}
+
+QList<QByteArray> ExtendedAttributeNames(const QByteArray& encodedPath) {
+  std::vector<char> names(kFirstTry);
+  ssize_t size = listxattr(encodedPath.constData(), names.data(), names.size());
+  CallReturned();
+  if (size < 0 && errno == ERANGE) {
+    size = listxattr(encodedPath.constData(), nullptr, 0);
+    CallReturned();
+    if (size <= 0)
+      return {};
+    names.resize(size_t(size));
+    size = listxattr(encodedPath.constData(), names.data(), names.size());
+    CallReturned();
+  }
+  QList<QByteArray> list;
+  if (size <= 0)
+    return list;
+  // Each name ends with its NUL.
+  for (const QByteArray& name : QByteArray(names.data(), size).split('\0')) {
+    if (!name.isEmpty())
+      list.append(name);
+  }
+  return list;
 }
 
 QString CurrentFolder() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -44,6 +45,9 @@ QString LinkTarget(const QByteArray& encodedPath);
 // The text of a user extended attribute ("user.xdg.comment"); empty when the
 // file has none. Some tools store the text with its closing NUL: it is dropped.
 QString ExtendedAttribute(const QByteArray& encodedPath, const char* name);
+
+// The names of the extended attributes the path has (listxattr).
+QList<QByteArray> ExtendedAttributeNames(const QByteArray& encodedPath);
 
 // The process's working folder; empty when it cannot be told.
 QString CurrentFolder();

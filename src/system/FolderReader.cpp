@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
+#include "system/CallProgress.h"
 #include "system/Errno.h"
 #include "system/FileNames.h"
 
@@ -16,6 +17,7 @@ FolderReader::FolderReader(const QString& folder)
     : folder_(folder), dir_(opendir(EncodeFileName(folder).constData())) {
   if (dir_ == nullptr)
     openError_ = errno;
+  CallReturned();
 }
 
 FolderReader::~FolderReader() {
@@ -29,6 +31,7 @@ const dirent* FolderReader::Next() {
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir_);
+    CallReturned();
     if (entry == nullptr) {
       if (errno != 0)
         ThrowErrno(errno, folder_);
@@ -57,7 +60,9 @@ bool FolderReader::IsFolder(const dirent& entry) {
     return false;
   struct stat target {};
   const int flags = FollowsLinks() ? 0 : AT_SYMLINK_NOFOLLOW;
-  return fstatat(dirfd(dir_), entry.d_name, &target, flags) == 0 && S_ISDIR(target.st_mode);
+  const bool found = fstatat(dirfd(dir_), entry.d_name, &target, flags) == 0;
+  CallReturned();
+  return found && S_ISDIR(target.st_mode);
 }
 
 }  // namespace vistarel

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "system/CallProgress.h"
 #include "system/Errno.h"
 #include "system/FileNames.h"
 
@@ -32,8 +33,10 @@ std::optional<RegularFile> RegularFile::Open(const QByteArray& encodedPath, int*
     return std::nullopt;
   };
   const int fd = open(encodedPath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int openError = errno;
+  CallReturned();
   if (fd < 0)
-    return fail(errno);
+    return fail(openError);
   FileDescriptor file(fd);
   struct stat status {};
   if (fstat(fd, &status) != 0)
@@ -48,6 +51,9 @@ std::int64_t RegularFile::Read(void* buffer, std::uint64_t size) {
   do {
     count = read(file_.get(), buffer, size);
   } while (count < 0 && errno == EINTR);
+  const int error = errno;
+  CallReturned();
+  errno = error;
   return count;
 }
 

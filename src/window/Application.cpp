@@ -6,8 +6,7 @@
 #include <cstdlib>
 
 #include "base/Addresses.h"
-#include "desktop/LinuxFileSystem.h"
-#include "desktop/LinuxShell.h"
+#include "desktop/HelperFileSystem.h"
 #include "desktop/QtSettingsStore.h"
 #include "desktop/SystemClock.h"
 #include "desktop/XlsxSpreadsheet.h"
@@ -62,13 +61,14 @@ int RunApplication(int argc, char** argv) {
   QtClipboard clipboard;
   XlsxSpreadsheet spreadsheet(launcher);
   StyleSheetSkinEngine skin;
-  // The library reads the files in workers beside the program; the shell's
-  // media columns come from the run's own parse of each file.
-  PooledMediaLibrary mediaLibrary(
-      MediaWorkerCommand{QCoreApplication::applicationDirPath() + u"/vistarel-media-worker"_s, {}},
-      MediaColumnQueries());
-  LinuxFileSystem fileSystem;
-  LinuxShell shell(mediaLibrary);
+  // The window never looks at the disk: the media workers beside it read the
+  // files and gather what the file-system object and the shell show of them,
+  // and the folder walks ask a helper of the same program.
+  const HelperCommand worker{QCoreApplication::applicationDirPath() + u"/vistarel-media-worker"_s,
+                             {}};
+  PooledMediaLibrary mediaLibrary(worker, MediaColumnQueries());
+  HelperFileSystem fileSystem(worker, mediaLibrary);
+  RunShell shell(mediaLibrary);
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();

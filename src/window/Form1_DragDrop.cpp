@@ -6,6 +6,7 @@
 #include "filelist/AddFolder.h"
 #include "filelist/DroppedFiles.h"
 #include "filelist/InputListModel.h"
+#include "platform/FileSystem.h"
 #include "report/HandlerGuard.h"
 #include "window/Form1.h"
 
@@ -33,8 +34,10 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event) {
     QStringList paths;
     guard.Step(kUnnumbered,
                [&] { paths = DroppedPaths(event->mimeData()).value_or(QStringList()); });
+    // The folder test looks at the disk beside the window, as the walk does.
+    const FolderWalk walk(*platform_.fileSystem, Pump());
     for (const QString& path : std::as_const(paths)) {
-      if (IsDroppedFolder(path)) {
+      if (IsDroppedFolder(path, *platform_.fileSystem)) {
         AddFolderTree(WithoutTrailingSeparators(path), u"*.*"_s, *platform_.fileSystem, Pump(), *inputList_,
                       guard);
       } else {

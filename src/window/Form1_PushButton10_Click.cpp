@@ -5,6 +5,7 @@
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "report/HandlerGuard.h"
 #include "system/FileUrls.h"
@@ -27,7 +28,10 @@ void Form1::PushButton10_Click() {
   guard.Run([&] {
     const QString samples = platform_.programFolder + kPathSeparator + u"Samples"_s;
     NameArray names;
-    guard.Step(100, [&] { names = ListFiles(samples, u"*.*"_s); });
+    {
+      const FolderWalk walk(*platform_.fileSystem, Pump());
+      guard.Step(100, [&] { names = ListFiles(samples, u"*.*"_s, *platform_.fileSystem); });
+    }
     for (int slot = 1; slot <= names.Highest(); ++slot) {  // 102
       guard.Step(104, [&] { inputList_->Append(samples + kPathSeparator + names[slot]); });
     }

@@ -94,12 +94,12 @@ TEST_F(FolderWalk, MatchesExtensionsWithoutCaseAndStarListsEveryFile) {
 }
 
 TEST_F(FolderWalk, ListFilesGrowsPastItsFirstRoomAndGivesSlotZeroForNone) {
-  const NameArray none = ListFiles(tree.Folder(u"empty"_s), u"*.*"_s);
+  const NameArray none = ListFiles(tree.Folder(u"empty"_s), u"*.*"_s, fileSystem);
   EXPECT_EQ(none.Lowest(), 0);
   EXPECT_EQ(none.Highest(), 0);
   EXPECT_EQ(none[0], QString());
   for (int i = 0; i < 260; ++i) tree.File(u"many/f%1.avi"_s.arg(i, 3, 10, QChar(u'0')));
-  const NameArray many = ListFiles(tree.Path(u"many"_s), u"*.avi"_s);
+  const NameArray many = ListFiles(tree.Path(u"many"_s), u"*.avi"_s, fileSystem);
   EXPECT_EQ(many.Lowest(), 1);
   ASSERT_EQ(many.Highest(), 260);
   EXPECT_EQ(many[1], u"f000.avi"_s);

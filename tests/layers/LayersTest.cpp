@@ -26,10 +26,11 @@ struct Layer {
 const std::vector<Layer>& Layers() {
   static const std::vector<Layer> layers = {
       // The interfaces, then the system calls, then what is built on them.
-      {"base", 0, true},    {"platform", 1, true}, {"system", 2, true},  {"report", 2, true},
-      {"media", 3, true},   {"workbook", 3, true}, {"desktop", 4, true}, {"filelist", 4, true},
-      {"extract", 4, true}, {"export", 5, true},   {"worker", 6, true},  {"gui", 6, false},
-      {"window", 7, false}, {"", 8, false},
+      {"base", 0, true},     {"platform", 1, true}, {"system", 2, true},
+      {"report", 2, true},   {"helpers", 3, true},  {"workbook", 3, true},
+      {"media", 4, true},    {"desktop", 5, true},  {"filelist", 5, true},
+      {"extract", 5, true},  {"export", 6, true},   {"worker", 7, true},
+      {"gui", 7, false},     {"window", 8, false},  {"", 9, false},
   };
   return layers;
 }

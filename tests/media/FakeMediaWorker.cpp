@@ -1,8 +1,16 @@
 // A media worker for the pool's tests. It speaks the workers' messages and
-// acts on the name of each file: "slow" answers after 300 ms, "exit" ends with
-// status 3, "segv" dies of a segmentation fault, "stall" never answers. Each
-// answer's values are the path and the worker's process id. With the argument
-// --stranger it says hello in a version no program speaks.
+// acts on the name of each file:
+//   "slow"      answers after 300 ms;
+//   "exit"      ends with status 3 after the file's facts; "segv" dies of a
+//               segmentation fault there;
+//   "stall"     loops without an answer after the facts (a library that loops);
+//   "deadstat"  never answers at all (a look-up that never returns);
+//   "hold"      answers once the file given with --hold exists;
+//   "wrongid"   answers another request's id.
+// Each answer's values are the path and the worker's process id. With
+// --stranger it says hello in a version no program speaks; with --die it dies
+// before its hello.
+#include <QFile>
 #include <QString>
 
 #include <chrono>
@@ -12,59 +20,75 @@
 
 #include <unistd.h>
 
-#include "media/MediaAnswers.h"
+#include "helpers/Framing.h"
+#include "media/WorkerMessages.h"
+#include "system/FileFacts.h"
+#include "system/Pipes.h"
 
 namespace {
 
-void WriteAll(const QByteArray& bytes) {
-  qsizetype done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written =
-        write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
-    if (written <= 0)
-      _exit(1);
-    done += written;
-  }
+using namespace vistarel;
+using namespace vistarel::worker_message;
+
+void Send(const QByteArray& message) {
+  if (!WriteAll(STDOUT_FILENO, message))
+    _exit(1);
+}
+
+void Forever() {
+  for (;;) pause();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace vistarel;
-  if (argc > 1 && std::strcmp(argv[1], "--stranger") == 0) {
-    QByteArray hello = media_message::Hello();
-    hello[hello.size() - 1] = char(99);
-    WriteAll(hello);
-  } else {
-    WriteAll(media_message::Hello());
+  QString hold;
+  quint32 version = kVersion;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--stranger") == 0)
+      version = 99;
+    if (std::strcmp(argv[i], "--die") == 0)
+      _exit(4);
+    if (std::strcmp(argv[i], "--hold") == 0 && i + 1 < argc)
+      hold = QString::fromLocal8Bit(argv[++i]);
   }
-  media_message::Reader reader;
+  Send(Hello(version));
+  FrameReader reader;
   char chunk[4096];
   for (;;) {
-    const ssize_t count = read(STDIN_FILENO, chunk, sizeof chunk);
+    const qsizetype count = ReadSome(STDIN_FILENO, chunk, sizeof chunk);
     if (count <= 0)
       return 0;
-    reader.Append(QByteArray(chunk, count));
+    reader.Append(chunk, count);
     while (const std::optional<QByteArray> body = reader.Next()) {
-      const auto request = media_message::ParseRequest(*body);
+      const std::optional<Request> request = DecodeRequest(*body);
       if (!request)
         return 2;
       const QString& path = request->path;
-      if (path.contains(QStringLiteral("slow")))
+      const auto has = [&](const char* word) { return path.contains(QLatin1StringView(word)); };
+      if (has("deadstat"))
+        Forever();
+      const quint64 id = has("wrongid") ? request->id + 1000 : request->id;
+      Send(Encode(Answer{Kind::Facts, id, RunFacts{GatherFileFacts(path), {}}}));
+      if (has("slow"))
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      if (path.contains(QStringLiteral("exit")))
+      while (has("hold") && !QFile::exists(hold))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (has("exit"))
         _exit(3);
-      if (path.contains(QStringLiteral("segv"))) {
+      if (has("segv")) {
         std::signal(SIGSEGV, SIG_DFL);  // past any sanitizer's handler
         std::raise(SIGSEGV);
       }
-      if (path.contains(QStringLiteral("stall"))) {
-        for (;;) pause();
+      if (has("stall")) {
+        for (volatile bool looping = true; looping;) {
+        }
       }
       MediaAnswers answers;
       answers.opened = true;
       answers.values = {path, QString::number(getpid())};
-      WriteAll(media_message::Answer(request->id, answers));
+      Send(Encode(Answer{Kind::Media, id, answers}));
+      Send(Encode(Answer{Kind::Siblings, id, QList<SiblingValues>()}));
     }
   }
 }

@@ -99,6 +99,17 @@ QString FakeFileSystem::GetExtensionName(const QString& path) {
   return real_.GetExtensionName(path);
 }
 
+std::vector<ListedFile> FakeFileSystem::ListFiles(const QString& folder, const QString& pattern,
+                                                  int mask) {
+  Enter(u"ListFiles"_s, folder);
+  return real_.ListFiles(folder, pattern, mask);
+}
+
+int FakeFileSystem::GetAttributes(const QString& path) {
+  Enter(u"GetAttributes"_s, path);
+  return real_.GetAttributes(path);
+}
+
 std::unique_ptr<ITextStream> FakeFileSystem::CreateTextFile(const QString& path, bool overwrite) {
   Enter(u"CreateTextFile"_s, path);
   return std::make_unique<FakeTextStream>(*this, real_.CreateTextFile(path, overwrite), path);

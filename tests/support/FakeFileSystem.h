@@ -28,6 +28,9 @@ class FakeFileSystem final : public IFileSystem {
   std::unique_ptr<IFolder> GetFolder(const QString& path) override;
   std::unique_ptr<IFile> GetFile(const QString& path) override;
   QString GetExtensionName(const QString& path) override;
+  std::vector<ListedFile> ListFiles(const QString& folder, const QString& pattern,
+                                    int mask) override;
+  int GetAttributes(const QString& path) override;
   std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite) override;
 
  private:

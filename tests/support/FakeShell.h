@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "desktop/LinuxShell.h"
+#include "support/InProcessShell.h"
 #include "media/MediaInfoLibrary.h"
 #include "support/SharedMediaParse.h"
 
@@ -45,7 +45,7 @@ class FakeShell final : public IShell {
 
   MediaInfoLibrary library_;
   SharedMediaParse media_{library_};
-  LinuxShell real_{media_};
+  InProcessShell real_{media_};
   std::map<QString, ScriptedFolder> scripted_;
   std::optional<Failure> namespaceFailure_;
 };

@@ -9,6 +9,18 @@
 
 namespace vistarel {
 
+// Where the in-process shell takes a media file's values from. The extraction
+// run has just parsed the file it asks about, so its values are usually at hand.
+class IShellMediaSource {
+ public:
+  virtual ~IShellMediaSource() = default;
+  // The values of the file parsed last, when `identity` is that file, unchanged
+  // since.
+  virtual std::optional<ShellMediaValues> Recall(const FileStamp& identity) const = 0;
+  // Parses the file for its values; empty values when it cannot be read.
+  virtual ShellMediaValues Parse(const QString& path) = 0;
+};
+
 // The MediaInfo library as the extraction run and the desktop shell share it.
 // Every call passes through; when a handle that opened a file by its path is
 // closed, the shell's media values are read from it first and kept. The run

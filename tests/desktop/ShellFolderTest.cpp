@@ -9,14 +9,16 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
-#include "desktop/LinuxShell.h"
+#include "desktop/FactsShellFolder.h"
 #include "desktop/ShellDetails.h"
 #include "media/MediaInfoDLL.h"
 #include "media/ShellMediaValues.h"
 #include "support/FakeMediaLibrary.h"
+#include "support/InProcessShell.h"
 #include "support/SharedMediaParse.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
+#include "system/Accounts.h"
 #include "system/FileNames.h"
 
 namespace vistarel {
@@ -25,10 +27,10 @@ namespace {
 using namespace Qt::StringLiterals;
 namespace column = shell_column;
 
-class LinuxShellTest : public testing::Test {
+class ShellFolderTest : public testing::Test {
  protected:
-  LinuxShellTest() { QLocale::setDefault(QLocale::c()); }
-  ~LinuxShellTest() override { QLocale::setDefault(QLocale::system()); }
+  ShellFolderTest() { QLocale::setDefault(QLocale::c()); }
+  ~ShellFolderTest() override { QLocale::setDefault(QLocale::system()); }
 
   QString Copy(const QString& sample, const QString& name) {
     const QString path = tree.Path(name);
@@ -51,25 +53,29 @@ class LinuxShellTest : public testing::Test {
   test::FakeMediaLibrary library;
   SharedMediaParse media{library};
   int listings = 0;
-  LinuxShell shell{media, [this](const QString& folder) {
+  InProcessShell shell{media, [this](const QString& folder) {
                      ++listings;
                      return ListFolderEntries(folder);
                    }};
 };
 
-TEST_F(LinuxShellTest, ItemsAreInNameOrderAndShowNamesAsAFileManagerHidingExtensions) {
+TEST_F(ShellFolderTest, ItemsAreInNameOrderAndShowNamesAsAFileManagerHidingExtensions) {
   for (const QString& name : {u"b.mp4"_s, u"A.avi"_s, u"clip.tar.gz"_s, u".profile"_s, u"noext"_s})
     tree.File(name);
   tree.Folder(u"folder.d"_s);
   const auto folder = shell.Namespace(tree.root() + u'/');
-  QStringList shown;
-  for (int item = 0; item < folder->ItemCount(); ++item) shown.append(folder->DisplayName(item));
-  EXPECT_EQ(shown,
-            (QStringList{u".profile"_s, u"A"_s, u"b"_s, u"clip.tar"_s, u"folder.d"_s, u"noext"_s}));
-  EXPECT_THROW(folder->DisplayName(6), Failure);
+  EXPECT_EQ(folder->ItemCount(), 6);
+  const QStringList shown = {u".profile"_s, u"A"_s,        u"b"_s,
+                             u"clip.tar"_s, u"folder.d"_s, u"noext"_s};
+  for (int item = 0; item < shown.size(); ++item) {
+    EXPECT_EQ(folder->ItemsNamed(shown[item].toUpper()), QList<int>{item}) << item;
+    EXPECT_EQ(folder->DisplayName(item), shown[item]);
+  }
+  // Only the entries of the name asked for are looked at.
+  EXPECT_THROW(folder->DisplayName(0), Failure);
 }
 
-TEST_F(LinuxShellTest, HasFortyOneColumnsTheLastThreeWithoutAName) {
+TEST_F(ShellFolderTest, HasFortyOneColumnsTheLastThreeWithoutAName) {
   const auto folder = shell.Namespace(tree.root());
   EXPECT_EQ(folder->PropertyName(column::kName), u"Name"_s);
   EXPECT_EQ(folder->PropertyName(column::kItemType), u"Item type"_s);
@@ -78,7 +84,7 @@ TEST_F(LinuxShellTest, HasFortyOneColumnsTheLastThreeWithoutAName) {
   for (int k = 38; k <= 41; ++k) EXPECT_EQ(folder->PropertyName(k), QString()) << k;
 }
 
-TEST_F(LinuxShellTest, ATaggedVideoShowsItsFileSystemMimeTagAndStreamValues) {
+TEST_F(ShellFolderTest, ATaggedVideoShowsItsFileSystemMimeTagAndStreamValues) {
   const QString path = Copy(u"mp4-tagged.mp4"_s, u"clip.mp4"_s);
   chmod(EncodeFileName(path).constData(), 0640);
   const std::vector<QString> values = ValuesOf(u"CLIP"_s);
@@ -88,6 +94,7 @@ TEST_F(LinuxShellTest, ATaggedVideoShowsItsFileSystemMimeTagAndStreamValues) {
   EXPECT_FALSE(values[column::kDateModified].isEmpty());
   EXPECT_EQ(values[column::kAttributes], u"A"_s);
   EXPECT_EQ(values[column::kOwner], AccountNames().User(getuid()));
+  EXPECT_EQ(values[column::kGroup], AccountNames().Group(getgid()));
   EXPECT_EQ(values[column::kPermissions], u"rw-r-----"_s);
   EXPECT_EQ(values[column::kPerceivedType], u"Video"_s);
   EXPECT_EQ(values[column::kContentType], u"video/mp4"_s);
@@ -110,7 +117,7 @@ TEST_F(LinuxShellTest, ATaggedVideoShowsItsFileSystemMimeTagAndStreamValues) {
   EXPECT_EQ(values[38] + values[39] + values[40], QString());
 }
 
-TEST_F(LinuxShellTest, DesktopAttributesComeFromExtendedAttributesAndWinOverTheTag) {
+TEST_F(ShellFolderTest, DesktopAttributesComeFromExtendedAttributesAndWinOverTheTag) {
   const QByteArray path = EncodeFileName(Copy(u"mp4-tagged.mp4"_s, u"clip.mp4"_s));
   const auto set = [&](const char* name, const QByteArray& value) {
     return setxattr(path.constData(), name, value.constData(), size_t(value.size()), 0) == 0;
@@ -127,7 +134,7 @@ TEST_F(LinuxShellTest, DesktopAttributesComeFromExtendedAttributesAndWinOverTheT
   EXPECT_EQ(values[column::kOriginUrl], u"https://example.org/clip.mp4"_s);
 }
 
-TEST_F(LinuxShellTest, LinksShowTheirTargetAndFifosAreNeverOpened) {
+TEST_F(ShellFolderTest, LinksShowTheirTargetAndFifosAreNeverOpened) {
   Copy(u"mp4-h264-aac.mp4"_s, u"clip.mp4"_s);
   ASSERT_EQ(symlink("clip.mp4", EncodeFileName(tree.Path(u"link.mp4"_s)).constData()), 0);
   const std::vector<QString> link = ValuesOf(u"link"_s);
@@ -145,7 +152,7 @@ TEST_F(LinuxShellTest, LinksShowTheirTargetAndFifosAreNeverOpened) {
   EXPECT_EQ(values[column::kLength] + values[column::kFrameWidth], QString());
 }
 
-TEST_F(LinuxShellTest, ItemsNamedIsCaseBlindListsOnceAndSeesAChangedFolder) {
+TEST_F(ShellFolderTest, ItemsNamedIsCaseBlindListsOnceAndSeesAChangedFolder) {
   for (const QString& name : {u"Clip.avi"_s, u"clip.mp4"_s, u"clipper.mp4"_s}) tree.File(name);
   tree.Folder(u"CLIP"_s);
   EXPECT_EQ(shell.Namespace(tree.root())->ItemsNamed(u"cLiP"_s), (QList<int>{0, 1, 2}));
@@ -165,7 +172,7 @@ TEST_F(LinuxShellTest, ItemsNamedIsCaseBlindListsOnceAndSeesAChangedFolder) {
   EXPECT_THROW(shell.Namespace(tree.Path(u"clip.mp4"_s)), Failure);
 }
 
-TEST_F(LinuxShellTest, MediaValuesComeFromTheRunsParseOfTheSameUnchangedFile) {
+TEST_F(ShellFolderTest, MediaValuesComeFromTheRunsParseOfTheSameUnchangedFile) {
   const QString clip = Copy(u"mp4-h264-aac.mp4"_s, u"clip.mp4"_s);
   Copy(u"mp4-tagged.mp4"_s, u"clip.mov"_s);
   // The run's parse, through the shared library.
@@ -205,6 +212,7 @@ TEST(ShellWording, LengthsYearsPermissionsAndAttributes) {
   EXPECT_EQ(PermissionsText(01777), u"rwxrwxrwt"_s);
   EXPECT_EQ(AttributeLetters(1 | 2 | 16 | 32 | 1024), u"RHAL"_s);
   EXPECT_EQ(DisplayNameOf(u".profile"_s, false), u".profile"_s);
+  EXPECT_EQ(ShellPropertyName(column::kLength), u"Length"_s);
   EXPECT_EQ(DisplayNameOf(u"a.b"_s, true), u"a.b"_s);
 }
 

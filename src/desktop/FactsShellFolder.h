@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "media/ShellMediaValues.h"
+#include "platform/Shell.h"
+#include "system/FolderFacts.h"
+
+namespace vistarel {
+
+// The names of the shell's 41 property columns; 38 to 40 have none.
+QString ShellPropertyName(int column);
+
+// The media values the shell shows for an entry: from the run's parse of that
+// very file, or from a parse of the entry's own.
+using EntryMediaValues = std::function<ShellMediaValues(const EntryFacts& entry)>;
+
+// The shell folder of facts gathered elsewhere: its entries' property values
+// are those facts turned into the texts the user reads. Only the entries the
+// facts were gathered for can be asked; the others fail as entries outside the
+// folder do. Throws the failure of the gathering when the facts carry one.
+std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMediaValues media);
+
+}  // namespace vistarel

@@ -1,0 +1,131 @@
+#include "helpers/HelperProcess.h"
+
+#include <QSocketNotifier>
+
+#include <cstring>
+
+#include "system/ChildProcess.h"
+#include "system/Processes.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+std::unique_ptr<HelperProcess> HelperProcess::Start(const HelperCommand& command, QString* why) {
+  int error = 0;
+  std::unique_ptr<ChildProcess> child =
+      ChildProcess::Start(command.program, command.arguments, &error);
+  if (child == nullptr) {
+    if (why != nullptr)
+      *why = QString::fromLocal8Bit(std::strerror(error));
+    return nullptr;
+  }
+  return std::unique_ptr<HelperProcess>(new HelperProcess(std::move(child)));
+}
+
+HelperProcess::HelperProcess(std::unique_ptr<ChildProcess> child) : child_(std::move(child)) {
+  readNotifier_ = new QSocketNotifier(child_->OutputFd(), QSocketNotifier::Read, this);
+  connect(readNotifier_, &QSocketNotifier::activated, this, &HelperProcess::Readable);
+  writeNotifier_ = new QSocketNotifier(child_->InputFd(), QSocketNotifier::Write, this);
+  writeNotifier_->setEnabled(false);
+  connect(writeNotifier_, &QSocketNotifier::activated, this, &HelperProcess::Flush);
+  sinceProgress_.start();
+}
+
+// The child is killed and let go by its own destructor: nothing waits here.
+HelperProcess::~HelperProcess() = default;
+
+bool HelperProcess::HasEnded() const {
+  return givenUp_ || (outputEnded_ && child_->Ended());
+}
+
+void HelperProcess::Send(const QByteArray& message) {
+  if (givenUp_ || outputEnded_)
+    return;
+  child_->Send(message);
+  writeNotifier_->setEnabled(child_->HasUnsent());
+}
+
+void HelperProcess::Flush() {
+  if (givenUp_ || outputEnded_)
+    return;
+  child_->Flush();
+  writeNotifier_->setEnabled(child_->HasUnsent());
+}
+
+bool HelperProcess::HasUnsent() const {
+  return !givenUp_ && !outputEnded_ && child_->HasUnsent();
+}
+
+QList<QByteArray> HelperProcess::Receive() {
+  QList<QByteArray> messages;
+  if (givenUp_ || outputEnded_)
+    return messages;
+  QByteArray bytes;
+  if (!child_->Receive(bytes)) {
+    // Its exit follows its output's end at once; it is collected when it has.
+    outputEnded_ = true;
+    readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+  }
+  if (!bytes.isEmpty()) {
+    MarkProgress();
+    reader_.Append(bytes);
+  }
+  while (std::optional<QByteArray> body = reader_.Next()) messages.append(std::move(*body));
+  return messages;
+}
+
+QString HelperProcess::HowItEnded() {
+  const std::optional<int> status = child_->Ended();
+  return status ? ChildProcess::HowItEnded(*status) : u"stopped"_s;
+}
+
+int HelperProcess::OutputFd() const {
+  return child_->OutputFd();
+}
+
+int HelperProcess::InputFd() const {
+  return child_->InputFd();
+}
+
+qint64 HelperProcess::pid() const {
+  return child_->pid();
+}
+
+void HelperProcess::SetBusy(bool busy) {
+  if (busy && !busy_)
+    MarkProgress();
+  busy_ = busy;
+}
+
+void HelperProcess::MarkProgress() {
+  sinceProgress_.start();
+  bytesRead_ = BytesRead(child_->pid());
+}
+
+bool HelperProcess::HasStalled(std::chrono::milliseconds limit) {
+  if (!busy_ || HasEnded())
+    return false;
+  // A read that keeps reading is progress, though it says nothing.
+  const std::optional<quint64> now = BytesRead(child_->pid());
+  if (now != bytesRead_) {
+    bytesRead_ = now;
+    sinceProgress_.start();
+    return false;
+  }
+  return sinceProgress_.elapsed() >= limit.count();
+}
+
+bool HelperProcess::IsComputing() const {
+  return ProcessState(child_->pid()) == 'R';
+}
+
+void HelperProcess::GiveUp() {
+  child_->Kill();
+  givenUp_ = true;
+  readNotifier_->setEnabled(false);
+  writeNotifier_->setEnabled(false);
+}
+
+}  // namespace vistarel

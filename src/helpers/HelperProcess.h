@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "helpers/Framing.h"
+
+class QSocketNotifier;
+
+namespace vistarel {
+
+class ChildProcess;
+
+// How a helper is started: the program beside the executable and its arguments.
+struct HelperCommand {
+  QString program;
+  QStringList arguments;
+};
+
+// One helper process beside the program, spoken to in messages framed by their
+// length. Nothing here waits: what the helper says is read when the event loop
+// says its pipe is readable (the signal Readable) or when its owner polls. A
+// helper shows progress by what it says (answers, or the word that a system
+// call returned) and by the bytes it reads; one that shows none for the stall
+// limit while it has work is stalled, and is sent SIGKILL and let go, whether
+// the kernel lets it end or not.
+class HelperProcess final : public QObject {
+  Q_OBJECT
+
+ public:
+  // None, with the system's reason in `why`, when it cannot be started.
+  static std::unique_ptr<HelperProcess> Start(const HelperCommand& command, QString* why);
+  ~HelperProcess() override;
+
+  // Queues a whole message; it goes out as the pipe takes it.
+  void Send(const QByteArray& message);
+  // Reads what the helper has said so far and hands out its whole messages,
+  // in order. Never waits.
+  QList<QByteArray> Receive();
+  // True once it has ended: it exited or died and its end was collected, or it
+  // was given up.
+  bool HasEnded() const;
+  // How it ended, once it has: "stopped (exit status 3)", ...
+  QString HowItEnded();
+
+  // True while its output can still bring something.
+  bool IsListening() const { return !givenUp_ && !outputEnded_; }
+  // The pipe ends, for a poll over several helpers.
+  int OutputFd() const;
+  int InputFd() const;
+  bool HasUnsent() const;
+  void Flush();
+
+  // The stall clock runs while the helper has work; giving it work after a
+  // rest starts the clock anew.
+  void SetBusy(bool busy);
+  bool IsBusy() const { return busy_; }
+  // True when it has been busy without progress for `limit`.
+  bool HasStalled(std::chrono::milliseconds limit);
+  // True when it is running on a processor just now (a loop), rather than
+  // waiting for the disk or a share.
+  bool IsComputing() const;
+  // Kills it and stops listening; it counts as ended.
+  void GiveUp();
+  qint64 pid() const;
+
+ Q_SIGNALS:
+  // Something can be read, or the helper ended.
+  void Readable();
+
+ private:
+  explicit HelperProcess(std::unique_ptr<ChildProcess> child);
+  void MarkProgress();
+
+  std::unique_ptr<ChildProcess> child_;
+  QSocketNotifier* readNotifier_ = nullptr;
+  QSocketNotifier* writeNotifier_ = nullptr;
+  FrameReader reader_;
+  bool outputEnded_ = false;
+  bool givenUp_ = false;
+  bool busy_ = false;
+  QElapsedTimer sinceProgress_;
+  std::optional<quint64> bytesRead_;
+};
+
+}  // namespace vistarel

@@ -1,0 +1,90 @@
+#include "helpers/StallMemory.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+#include "system/Mounts.h"
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// How many places on one mount must stall before the mount counts as dead.
+constexpr size_t kStallsForDeadMount = 2;
+
+bool IsWithin(const QString& path, const QString& folder) {
+  if (folder == u"/"_s)
+    return path.startsWith(u'/');
+  return path == folder || (path.startsWith(folder) && path.at(folder.size()) == u'/');
+}
+
+QString MountOf(const QString& path) {
+  if (!path.startsWith(u'/'))
+    return {};
+  const std::optional<Mount> mount = MountByText(QDir::cleanPath(path));
+  return mount ? mount->point : QString();
+}
+
+}  // namespace
+
+QString SecondsText(std::chrono::milliseconds wait) {
+  return QString::number(double(wait.count()) / 1000.0);
+}
+
+Failure StallFailure(const QString& what, const QString& path, std::chrono::milliseconds wait) {
+  return Failure(u"%1 %2 made no progress for %3 seconds and was given up; its disk or share "
+                 u"does not answer."_s.arg(what, path, SecondsText(wait)),
+                 failure_number::kDeviceIo);
+}
+
+void StallMemory::Note(const QString& path, bool isFolder, const Failure& failure,
+                       bool waitedForDisk) {
+  Stall stall{QDir::cleanPath(path), isFolder, failure,
+              waitedForDisk ? MountOf(path) : QString()};
+  if (!stall.mount.isEmpty()) {
+    const auto onMount = std::count_if(stalls_.begin(), stalls_.end(), [&](const Stall& other) {
+      return other.mount == stall.mount && other.path != stall.path;
+    });
+    if (size_t(onMount) + 1 >= kStallsForDeadMount &&
+        std::find(deadMounts_.begin(), deadMounts_.end(), stall.mount) == deadMounts_.end()) {
+      deadMounts_.push_back(stall.mount);
+    }
+  }
+  stalls_.push_back(std::move(stall));
+}
+
+std::optional<Failure> StallMemory::Known(const QString& path) const {
+  if (stalls_.empty())
+    return std::nullopt;
+  const QString clean = QDir::cleanPath(path);
+  for (const Stall& stall : stalls_) {
+    if (stall.path == clean)
+      return stall.failure;
+  }
+  for (const Stall& stall : stalls_) {
+    if (stall.isFolder && IsWithin(clean, stall.path)) {
+      return Failure(u"%1 was not looked at: the folder %2 made no progress before."_s.arg(
+                         path, stall.path),
+                     failure_number::kDeviceIo);
+    }
+  }
+  if (!deadMounts_.empty()) {
+    const QString mount = MountOf(clean);
+    if (std::find(deadMounts_.begin(), deadMounts_.end(), mount) != deadMounts_.end()) {
+      return Failure(u"%1 was not looked at: %2, where it lies, made no progress before."_s.arg(
+                         path, mount),
+                     failure_number::kDeviceIo);
+    }
+  }
+  return std::nullopt;
+}
+
+void StallMemory::Clear() {
+  stalls_.clear();
+  deadMounts_.clear();
+}
+
+}  // namespace vistarel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+#include "base/Failure.h"
+
+namespace vistarel {
+
+// What made no progress for the stall limit during a run or a walk: a file, a
+// folder, and, once two different places on one mount have stalled, the whole
+// mount. A later request there fails at once with a failure that says so,
+// rather than wait the limit again and leave one more helper stuck in the
+// kernel.
+class StallMemory {
+ public:
+  // `waitedForDisk`: the helper waited for its disk or share, rather than
+  // computed (a library that loops): only such stalls tell of a dead mount.
+  void Note(const QString& path, bool isFolder, const Failure& failure, bool waitedForDisk = true);
+  std::optional<Failure> Known(const QString& path) const;
+  bool IsEmpty() const { return stalls_.empty(); }
+  void Clear();
+
+ private:
+  struct Stall {
+    QString path;
+    bool isFolder = false;
+    Failure failure;
+    QString mount;  // its mount point, by the path's text; empty when unknown or not counted
+  };
+  std::vector<Stall> stalls_;
+  std::vector<QString> deadMounts_;
+};
+
+// A wait as the failures name it: "30", "0.4".
+QString SecondsText(std::chrono::milliseconds wait);
+
+// The failure of a request that made no progress for `wait`.
+Failure StallFailure(const QString& what, const QString& path, std::chrono::milliseconds wait);
+
+}  // namespace vistarel

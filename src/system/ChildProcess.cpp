@@ -1,0 +1,157 @@
+#include "system/ChildProcess.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "system/FileNames.h"
+
+extern char** environ;
+
+namespace vistarel {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Children let go before they ended; their exits are collected later, so that
+// none stays a zombie for long.
+std::vector<pid_t>& LetGo() {
+  static std::vector<pid_t> children;
+  return children;
+}
+
+bool MakePipe(int ends[2]) {
+  return pipe2(ends, O_CLOEXEC) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(const QString& program,
+                                                  const QStringList& arguments, int* error) {
+  const auto fail = [error](int why) {
+    if (error != nullptr)
+      *error = why;
+    return std::unique_ptr<ChildProcess>();
+  };
+  // A child that dies while we write to it must cost us a failed write, not
+  // the program.
+  static const bool pipeSignalIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+  static_cast<void>(pipeSignalIgnored);
+  CollectLetGoChildren();
+  int toChild[2];
+  int fromChild[2];
+  if (!MakePipe(toChild))
+    return fail(errno);
+  FileDescriptor childInput(toChild[0]);
+  FileDescriptor input(toChild[1]);
+  if (!MakePipe(fromChild))
+    return fail(errno);
+  FileDescriptor output(fromChild[0]);
+  FileDescriptor childOutput(fromChild[1]);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, childInput.get(), STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, childOutput.get(), STDOUT_FILENO);
+  // A child started while another is being started must not keep this one's
+  // pipes open: every end is close-on-exec, and the dup2 above clears that
+  // flag on the child's own standard input and output only.
+  const QByteArray path = EncodeFileName(program);
+  std::vector<QByteArray> words{path};
+  for (const QString& argument : arguments) words.push_back(EncodeFileName(argument));
+  std::vector<char*> argv;
+  for (QByteArray& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0)
+    return fail(spawned);
+  fcntl(input.get(), F_SETFL, O_NONBLOCK);
+  fcntl(output.get(), F_SETFL, O_NONBLOCK);
+  return std::make_unique<ChildProcess>(pid, std::move(input), std::move(output));
+}
+
+ChildProcess::ChildProcess(pid_t pid, FileDescriptor input, FileDescriptor output)
+    : pid_(pid), input_(std::move(input)), output_(std::move(output)) {}
+
+ChildProcess::~ChildProcess() {
+  Kill();
+  input_.Reset();
+  output_.Reset();
+  if (!Ended())
+    LetGo().push_back(pid_);
+}
+
+bool ChildProcess::Send(const QByteArray& bytes) {
+  unsent_.append(bytes);
+  return Flush();
+}
+
+bool ChildProcess::Flush() {
+  while (!unsent_.isEmpty()) {
+    const ssize_t written = write(input_.get(), unsent_.constData(), size_t(unsent_.size()));
+    if (written < 0) {
+      if (errno == EINTR)
+        continue;
+      return errno == EAGAIN;
+    }
+    unsent_.remove(0, written);
+  }
+  return true;
+}
+
+bool ChildProcess::Receive(QByteArray& into) {
+  char chunk[64 * 1024];
+  for (;;) {
+    const ssize_t count = read(output_.get(), chunk, sizeof chunk);
+    if (count > 0) {
+      into.append(chunk, count);
+      continue;
+    }
+    if (count < 0 && errno == EINTR)
+      continue;
+    return count < 0 && errno == EAGAIN;
+  }
+}
+
+void ChildProcess::Kill() {
+  if (pid_ > 0 && !status_)
+    kill(pid_, SIGKILL);
+}
+
+std::optional<int> ChildProcess::Ended() {
+  if (!status_ && pid_ > 0) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_)
+      status_ = status;
+  }
+  return status_;
+}
+
+QString ChildProcess::HowItEnded(int waitStatus) {
+  if (WIFSIGNALED(waitStatus)) {
+    const int signal = WTERMSIG(waitStatus);
+    return u"stopped (signal %1, %2)"_s.arg(signal).arg(QString::fromLocal8Bit(strsignal(signal)));
+  }
+  return u"stopped (exit status %1)"_s.arg(WEXITSTATUS(waitStatus));
+}
+
+void CollectLetGoChildren() {
+  std::vector<pid_t>& children = LetGo();
+  std::erase_if(children, [](pid_t pid) {
+    int status = 0;
+    const pid_t reaped = waitpid(pid, &status, WNOHANG);
+    return reaped == pid || (reaped < 0 && errno == ECHILD);
+  });
+}
+
+}  // namespace vistarel
