@@ -23,6 +23,11 @@ QString WhatIsAsked(Kind kind) {
   }
 }
 
+StallMemory::Request StallRequestOf(Kind kind) {
+  return kind == Kind::ListSubFolders || kind == Kind::ListFiles ? StallMemory::Request::Listing
+                                                                 : StallMemory::Request::LookUp;
+}
+
 }  // namespace
 
 FolderHelper::FolderHelper(HelperCommand command, std::chrono::milliseconds stallLimit)
@@ -37,12 +42,41 @@ void FolderHelper::EndWalk() {
 
 Payload FolderHelper::Ask(Kind kind, const QString& path, IEventPump& pump, const QString& pattern,
                           int mask) {
-  if (const std::optional<Failure> known = stalls_.Known(path))
+  if (const std::optional<Failure> known = stalls_.Known(path, StallRequestOf(kind)))
     throw *known;
+  Pending done = Wait(Request{kind, 0, path, pattern, mask, {}}, pump);
+  if (done.failure)
+    throw *done.failure;
+  return std::move(*done.answer);
+}
+
+std::vector<AttributeValue> FolderHelper::AskAttributes(const QStringList& paths,
+                                                        IEventPump& pump) {
+  std::vector<AttributeValue> values;
+  values.reserve(size_t(paths.size()));
+  while (values.size() < size_t(paths.size())) {
+    const QString& next = paths[qsizetype(values.size())];
+    if (const std::optional<Failure> known = stalls_.Known(next, StallMemory::Request::LookUp)) {
+      values.push_back({known, 0});
+      continue;
+    }
+    Request request{Kind::GetAttributesOfMany, 0, next, {}, 0, {}};
+    request.paths = paths.mid(qsizetype(values.size()));
+    Pending done = Wait(std::move(request), pump);
+    values.insert(values.end(), done.values.begin(), done.values.end());
+    // The path it was at when it failed fails with it; the rest are asked again.
+    if (done.failure && values.size() < size_t(paths.size()))
+      values.push_back({done.failure, 0});
+  }
+  return values;
+}
+
+FolderHelper::Pending FolderHelper::Wait(Request request, IEventPump& pump) {
   EnsureHelper();
   const quint64 id = nextId_++;
+  request.id = id;
   Pending& asked = pending_[id];
-  asked.request = Request{kind, id, path, pattern, mask};
+  asked.request = std::move(request);
   order_.push_back(id);
   helper_->SetBusy(true);
   helper_->Send(Encode(asked.request));
@@ -50,15 +84,12 @@ Payload FolderHelper::Ask(Kind kind, const QString& path, IEventPump& pump, cons
   AwaitThrough(
       pump,
       [&]() -> std::optional<bool> {
-        const Pending& pending = pending_.at(id);
-        return pending.answer || pending.failure ? std::optional<bool>(true) : std::nullopt;
+        return pending_.at(id).IsDone() ? std::optional<bool>(true) : std::nullopt;
       },
       [&](int milliseconds) { Poll(milliseconds); });
   Pending done = std::move(pending_.at(id));
   pending_.erase(id);
-  if (done.failure)
-    throw *done.failure;
-  return std::move(*done.answer);
+  return done;
 }
 
 void FolderHelper::EnsureHelper() {
@@ -103,9 +134,23 @@ void FolderHelper::Poll(int milliseconds) {
            false);
       return;
     }
-    pending_.at(order_.front()).answer = answer->payload;
-    order_.pop_front();
-    helper_->SetBusy(!order_.empty());
+    Pending& front = pending_.at(order_.front());
+    if (front.request.kind == Kind::GetAttributesOfMany) {
+      const auto* value = std::get_if<AttributeValue>(&answer->payload);
+      if (answer->kind != Kind::Attributes || value == nullptr) {
+        Lose(Failure(u"The file-system helper %1 answered what it was not asked"_s.arg(
+                 command_.program)),
+             false);
+        return;
+      }
+      front.values.push_back(*value);
+    } else {
+      front.answer = answer->payload;
+    }
+    if (front.IsDone()) {
+      order_.pop_front();
+      helper_->SetBusy(!order_.empty());
+    }
   }
   if (helper_->HasEnded()) {
     Lose(Failure(u"The file-system helper %1 %2"_s.arg(command_.program, helper_->HowItEnded())),
@@ -123,15 +168,17 @@ void FolderHelper::Lose(const Failure& failure, bool stalled) {
   const quint64 culprit = order_.front();
   order_.pop_front();
   Pending& pending = pending_.at(culprit);
+  // A request answered path by path was at its next path.
+  const bool byPath = pending.request.kind == Kind::GetAttributesOfMany;
+  const QString path =
+      byPath ? pending.request.paths.value(qsizetype(pending.values.size())) : pending.request.path;
   if (stalled) {
-    pending.failure =
-        StallFailure(WhatIsAsked(pending.request.kind), pending.request.path, stallLimit_);
-    stalls_.Note(pending.request.path, pending.request.kind != Kind::GetAttributes,
+    pending.failure = StallFailure(WhatIsAsked(pending.request.kind), path, stallLimit_);
+    stalls_.Note(path, byPath ? StallMemory::Request::LookUp : StallRequestOf(pending.request.kind),
                  *pending.failure);
   } else {
-    pending.failure = Failure(
-        failure.description() + u" while it looked at "_s + pending.request.path,
-        failure.number());
+    pending.failure =
+        Failure(failure.description() + u" while it looked at "_s + path, failure.number());
   }
   if (order_.empty())
     return;

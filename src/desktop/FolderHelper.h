@@ -34,6 +34,11 @@ class FolderHelper {
   // The answer's payload; throws Failure when no helper can answer.
   worker_message::Payload Ask(worker_message::Kind kind, const QString& path, IEventPump& pump,
                               const QString& pattern = {}, int mask = 0);
+  // The attribute values of the paths, in order, each with the failure reading
+  // it: a path whose look-up makes no progress fails alone, and the next
+  // helper goes on after it.
+  std::vector<worker_message::AttributeValue> AskAttributes(const QStringList& paths,
+                                                            IEventPump& pump);
 
   // What stalled is forgotten when the outermost walk ends.
   void BeginWalk() { ++walks_; }
@@ -43,8 +48,17 @@ class FolderHelper {
   struct Pending {
     worker_message::Request request;
     std::optional<worker_message::Payload> answer;
+    // The answers so far of a request answered path by path.
+    std::vector<worker_message::AttributeValue> values;
     std::optional<Failure> failure;
+    bool IsDone() const {
+      return failure || answer ||
+             (request.kind == worker_message::Kind::GetAttributesOfMany &&
+              values.size() == size_t(request.paths.size()));
+    }
   };
+  // Sends the request and waits for it to be done, through `pump`.
+  Pending Wait(worker_message::Request request, IEventPump& pump);
 
   void EnsureHelper();
   void Poll(int milliseconds);

@@ -56,8 +56,9 @@ class HelperFolder final : public IFolder {
 
 }  // namespace
 
-HelperFileSystem::HelperFileSystem(HelperCommand command, const IRunFacts& run)
-    : helper_(std::move(command)), run_(run) {}
+HelperFileSystem::HelperFileSystem(HelperCommand command, const IRunFacts& run,
+                                   std::chrono::milliseconds stallLimit)
+    : helper_(std::move(command), stallLimit), run_(run) {}
 
 IEventPump& HelperFileSystem::Pump() {
   return pumps_.empty() ? WindowlessPump() : *pumps_.back();
@@ -97,11 +98,20 @@ QString HelperFileSystem::GetExtensionName(const QString& path) {
 
 std::vector<ListedFile> HelperFileSystem::ListFiles(const QString& folder, const QString& pattern,
                                                     int mask) {
-  const FileList list =
-      PayloadOf<FileList>(helper_.Ask(Kind::ListFiles, folder, Pump(), pattern, mask));
+  IEventPump& pump = Pump();
+  const FileList list = PayloadOf<FileList>(helper_.Ask(Kind::ListFiles, folder, pump, pattern, mask));
   if (list.failure)
     throw *list.failure;
-  return {list.files.begin(), list.files.end()};
+  // The attributes of the names listed, asked for apart from the listing.
+  const QString prefix = folder.endsWith(kPathSeparator) ? folder : folder + kPathSeparator;
+  QStringList paths;
+  for (const ListedFile& file : list.files) paths.append(prefix + file.name);
+  const std::vector<AttributeValue> values = helper_.AskAttributes(paths, pump);
+  std::vector<ListedFile> files;
+  files.reserve(values.size());
+  for (size_t i = 0; i < values.size(); ++i)
+    files.push_back({list.files[qsizetype(i)].name, values[i].value, values[i].failure});
+  return files;
 }
 
 int HelperFileSystem::GetAttributes(const QString& path) {

@@ -14,7 +14,8 @@ class IRunFacts;
 // (the export's) are written here, as the user asked.
 class HelperFileSystem final : public IFileSystem {
  public:
-  HelperFileSystem(HelperCommand command, const IRunFacts& run);
+  HelperFileSystem(HelperCommand command, const IRunFacts& run,
+                   std::chrono::milliseconds stallLimit = std::chrono::seconds(30));
 
   std::unique_ptr<IFolder> GetFolder(const QString& path) override;
   // Throws the failure the worker met looking the file up, or 53 when no

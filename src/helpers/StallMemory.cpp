@@ -12,8 +12,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// How many places on one mount must stall before the mount counts as dead.
-constexpr size_t kStallsForDeadMount = 2;
+// How many places on one mount must stall before the mount counts as dead:
+// one dead file or folder is not yet a dead share.
+constexpr size_t kStallsForDeadMount = 3;
 
 bool IsWithin(const QString& path, const QString& folder) {
   if (folder == u"/"_s)
@@ -40,9 +41,9 @@ Failure StallFailure(const QString& what, const QString& path, std::chrono::mill
                  failure_number::kDeviceIo);
 }
 
-void StallMemory::Note(const QString& path, bool isFolder, const Failure& failure,
+void StallMemory::Note(const QString& path, Request request, const Failure& failure,
                        bool waitedForDisk) {
-  Stall stall{QDir::cleanPath(path), isFolder, failure,
+  Stall stall{QDir::cleanPath(path), request, failure,
               waitedForDisk ? MountOf(path) : QString()};
   if (!stall.mount.isEmpty()) {
     const auto onMount = std::count_if(stalls_.begin(), stalls_.end(), [&](const Stall& other) {
@@ -56,16 +57,16 @@ void StallMemory::Note(const QString& path, bool isFolder, const Failure& failur
   stalls_.push_back(std::move(stall));
 }
 
-std::optional<Failure> StallMemory::Known(const QString& path) const {
+std::optional<Failure> StallMemory::Known(const QString& path, Request request) const {
   if (stalls_.empty())
     return std::nullopt;
   const QString clean = QDir::cleanPath(path);
   for (const Stall& stall : stalls_) {
-    if (stall.path == clean)
+    if (stall.path == clean && (stall.request == Request::LookUp || request == Request::Listing))
       return stall.failure;
   }
   for (const Stall& stall : stalls_) {
-    if (stall.isFolder && IsWithin(clean, stall.path)) {
+    if (clean != stall.path && IsWithin(clean, stall.path)) {
       return Failure(u"%1 was not looked at: the folder %2 made no progress before."_s.arg(
                          path, stall.path),
                      failure_number::kDeviceIo);

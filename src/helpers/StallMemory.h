@@ -10,24 +10,28 @@
 
 namespace vistarel {
 
-// What made no progress for the stall limit during a run or a walk: a file, a
-// folder, and, once two different places on one mount have stalled, the whole
-// mount. A later request there fails at once with a failure that says so,
-// rather than wait the limit again and leave one more helper stuck in the
-// kernel.
+// What made no progress for the stall limit during a run or a walk: the
+// look-up of a file or folder, the listing of a folder, and, once three
+// different places on one mount have stalled, the whole mount. A later request
+// there fails at once with a failure that says so, rather than wait the limit
+// again and leave one more helper stuck in the kernel. A folder whose listing
+// stalled may still be looked up itself; nothing within it is asked again.
 class StallMemory {
  public:
+  enum class Request { LookUp, Listing };
+
   // `waitedForDisk`: the helper waited for its disk or share, rather than
   // computed (a library that loops): only such stalls tell of a dead mount.
-  void Note(const QString& path, bool isFolder, const Failure& failure, bool waitedForDisk = true);
-  std::optional<Failure> Known(const QString& path) const;
+  void Note(const QString& path, Request request, const Failure& failure,
+            bool waitedForDisk = true);
+  std::optional<Failure> Known(const QString& path, Request request) const;
   bool IsEmpty() const { return stalls_.empty(); }
   void Clear();
 
  private:
   struct Stall {
     QString path;
-    bool isFolder = false;
+    Request request = Request::LookUp;
     Failure failure;
     QString mount;  // its mount point, by the path's text; empty when unknown or not counted
   };

@@ -146,13 +146,13 @@ void MediaWorkerPool::Dispatch() {
     if (!job)
       return;
     // A place that stalled before is not asked again.
-    if (const std::optional<Failure> known = stalls_.Known(PathOf(*job))) {
+    if (const std::optional<Failure> known = stalls_.Known(PathOf(*job), StallMemory::Request::LookUp)) {
       CompleteWithFailure(*job, *known);
       continue;
     }
     target->queue.push_back(*job);
     target->process->SetBusy(true);
-    target->process->Send(Encode(Request{Kind::Parse, quint64(*job), PathOf(*job), {}, 0}));
+    target->process->Send(Encode(Request{Kind::Parse, quint64(*job), PathOf(*job), {}, 0, {}}));
   }
 }
 
@@ -256,7 +256,7 @@ void MediaWorkerPool::Ended(Worker& ended, const QString& how, bool stalled, boo
           stalled ? StallFailure(u"Looking up"_s, path, limits_.stallLimit)
                   : Failure(u"The media reader %1 while looking up %2."_s.arg(how, path));
       if (stalled)
-        stalls_.Note(path, false, failure, waitedForDisk);
+        stalls_.Note(path, StallMemory::Request::LookUp, failure, waitedForDisk);
       CompleteWithFailure(culprit, failure);
     } else {
       ParsedFile parsed{std::move(*partial.facts), {}, {}};
@@ -270,7 +270,7 @@ void MediaWorkerPool::Ended(Worker& ended, const QString& how, bool stalled, boo
             u"The MediaInfo library %1 while reading %2; its media values are left empty."_s.arg(
                 stop, path));
         if (stalled)
-          stalls_.Note(path, false, *parsed.media.stopped, waitedForDisk);
+          stalls_.Note(path, StallMemory::Request::LookUp, *parsed.media.stopped, waitedForDisk);
       }
       Complete(culprit, std::move(parsed));
     }

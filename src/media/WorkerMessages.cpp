@@ -279,6 +279,8 @@ QByteArray Encode(const Request& request) {
     out << request.path;
     if (request.kind == Kind::ListFiles)
       out << request.pattern << qint32(request.mask);
+    if (request.kind == Kind::GetAttributesOfMany)
+      out << request.paths;
   });
 }
 
@@ -315,6 +317,9 @@ std::optional<Request> DecodeRequest(const QByteArray& body) {
       request.mask = mask;
       break;
     }
+    case Kind::GetAttributesOfMany:
+      in >> request.paths;
+      break;
     case Kind::Parse:
     case Kind::LookUpFolder:
     case Kind::ListSubFolders:

@@ -32,8 +32,11 @@ enum class Kind : quint8 {
   Parse = 1,           // a run's file: its facts, its media values, its same-named siblings'
   LookUpFolder = 2,    // the walk's folder objects
   ListSubFolders = 3,
-  ListFiles = 4,       // the files of a folder that match a pattern, with their attributes
+  ListFiles = 4,       // the files of a folder that match a pattern
   GetAttributes = 5,
+  // The attributes of many paths, answered one by one: a path whose look-up
+  // never returns costs that path, and the next helper goes on after it.
+  GetAttributesOfMany = 6,
   // Answers.
   Hello = 16,
   Progress = 17,
@@ -43,7 +46,7 @@ enum class Kind : quint8 {
   Folder = 21,
   SubFolders = 22,
   Files = 23,
-  Attributes = 24,
+  Attributes = 24,  // one for each path asked, in order
 };
 
 struct Request {
@@ -52,6 +55,7 @@ struct Request {
   QString path;
   QString pattern;  // ListFiles only
   int mask = 0;     // ListFiles only
+  QStringList paths;  // GetAttributesOfMany only
 };
 
 // What a Parse learnt of its file before parsing it.

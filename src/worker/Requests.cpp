@@ -9,6 +9,7 @@
 #include "base/PathHelpers.h"
 #include "extract/ExtractionRun.h"
 #include "system/CallProgress.h"
+#include "system/DirectoryListing.h"
 #include "system/FileNames.h"
 #include "helpers/Framing.h"
 #include "system/Pipes.h"
@@ -52,6 +53,14 @@ void SayProgress() {
 void RequestServer::Serve(const Request& request, const Send& send) {
   if (request.kind == Kind::Parse) {
     Parse(request, send);
+    return;
+  }
+  if (request.kind == Kind::GetAttributesOfMany) {
+    for (const QString& path : request.paths) {
+      AttributeValue value;
+      value.failure = Guarded([&] { value.value = fileSystem_.GetAttributes(path); });
+      send(Encode(Answer{Kind::Attributes, request.id, value}));
+    }
     return;
   }
   static const std::map<Kind, Kind> answers = {{Kind::LookUpFolder, Kind::Folder},
@@ -111,10 +120,12 @@ Payload RequestServer::Walk(const Request& request) {
       return names;
     }
     case Kind::ListFiles: {
+      // Names only: their attributes are asked for one by one, so that a file
+      // whose look-up never returns costs that file, not its folder.
       FileList list;
       list.failure = Guarded([&] {
-        for (ListedFile& file : fileSystem_.ListFiles(request.path, request.pattern, request.mask))
-          list.files.append(std::move(file));
+        for (const QString& name : ListDirectory(request.path, request.pattern, request.mask))
+          list.files.append(ListedFile{name, 0, std::nullopt});
       });
       return list;
     }

@@ -54,8 +54,11 @@ class SlowFsMount {
 
   // Mounts `source` on `mountPoint` (made when missing) with reads delayed by
   // `delayMs`, and waits until the mount is live or `timeout` has passed.
+  // `more` are further slowfs arguments: "--op-delay-ms", "2" for a share's
+  // round trip on every call, "--stuck-when-killed".
   SlowFsMount(const std::string& slowfs, const std::string& source, std::string mountPoint,
-              int delayMs = 300, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+              int delayMs = 300, std::chrono::milliseconds timeout = std::chrono::seconds(10),
+              const std::vector<std::string>& more = {})
       : mountPoint_(std::move(mountPoint)) {
     reason_ = UnavailableReason(slowfs);
     if (!reason_.empty())
@@ -68,8 +71,10 @@ class SlowFsMount {
     // fails, noise when it is ended during a stalled read.
     output_ = memfd_create("slowfs-output", MFD_CLOEXEC);
     // Foreground (-f), so that the process started here is slowfs itself.
-    pid_ = Start({slowfs, source, mountPoint_, "--delay-ms", std::to_string(delayMs), "-f"},
-                 output_, /*endWithParent=*/true);
+    std::vector<std::string> arguments = {slowfs, source, mountPoint_, "--delay-ms",
+                                          std::to_string(delayMs), "-f"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    pid_ = Start(arguments, output_, /*endWithParent=*/true);
     if (pid_ < 0) {
       reason_ = std::string("cannot start slowfs: ") + std::strerror(errno);
       return;

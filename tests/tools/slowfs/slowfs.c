@@ -3,12 +3,17 @@
  * disk, so that tests can see how the program copes with reads that take long
  * or never end.
  *
- *   slowfs <source-folder> <mount-point> [--delay-ms N] [FUSE options]
+ *   slowfs <source-folder> <mount-point> [--delay-ms N] [--op-delay-ms N]
+ *          [--stuck-when-killed] [FUSE options]
  *
- * Every read answers only after N milliseconds (300 by default). A read of a
- * file whose name contains "stall" never answers; its stat and open still do.
- * A stalled read ends only when slowfs exits, or when the reader is being
- * killed, so that a killed reader does not stay stuck in the kernel.
+ * Every read answers only after N milliseconds (--delay-ms, 300 by default);
+ * every other call too with --op-delay-ms (a network share's round trip). A
+ * read of a file whose name contains "stall" never answers, nor does a look-up
+ * of a name that contains "deadstat", nor a listing of a folder whose name
+ * contains "deadlist" (a share that stopped). A call that never answers ends
+ * when slowfs exits, or, unless --stuck-when-killed, when its caller is being
+ * killed; with --stuck-when-killed a killed caller stays stuck in the kernel
+ * until slowfs ends, as over a hard-mounted dead share.
  */
 #define FUSE_USE_VERSION 31
 #define _GNU_SOURCE
@@ -25,12 +30,15 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/types.h>
 #include <time.h>
 #include <unistd.h>
 
 static const char* source_root; /* absolute, so that daemonizing (cd /) does not matter */
 static unsigned delay_ms = 300;
+static unsigned op_delay_ms = 0;
+static int stuck_when_killed = 0;
 
 /* The path in the source folder of a path in the file system ("/a/b"). */
 static int source_path(const char* path, char* out) {
@@ -44,9 +52,9 @@ static void sleep_ms(unsigned ms) {
   }
 }
 
-static int is_stall_file(const char* path) {
+static int name_has(const char* path, const char* word) {
   const char* slash = strrchr(path, '/');
-  return strstr(slash != NULL ? slash + 1 : path, "stall") != NULL;
+  return strstr(slash != NULL ? slash + 1 : path, word) != NULL;
 }
 
 /* Whether a thread is being killed: a fatal signal puts SIGKILL among the
@@ -73,7 +81,7 @@ static int stall(void) {
   struct fuse_context* context = fuse_get_context();
   struct fuse_session* session = fuse_get_session(context->fuse);
   while (!fuse_session_exited(session)) {
-    if (is_dying(context->pid))
+    if (!stuck_when_killed && is_dying(context->pid))
       return -EINTR;
     sleep_ms(100);
   }
@@ -81,7 +89,9 @@ static int stall(void) {
 }
 
 static void* slowfs_init(struct fuse_conn_info* conn, struct fuse_config* config) {
-  (void)conn;
+  /* A listing names the entries and asks nothing of them: a look-up of one
+   * dead file stalls that file alone, not every listing of its folder. */
+  conn->want &= ~(unsigned)(FUSE_CAP_READDIRPLUS | FUSE_CAP_READDIRPLUS_AUTO);
   /* Ask the source every time: the mirror must follow it exactly. */
   config->entry_timeout = 0;
   config->attr_timeout = 0;
@@ -91,6 +101,9 @@ static void* slowfs_init(struct fuse_conn_info* conn, struct fuse_config* config
 
 static int slowfs_getattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
   (void)fi;
+  if (name_has(path, "deadstat"))
+    return stall();
+  sleep_ms(op_delay_ms);
   char real[PATH_MAX];
   int error = source_path(path, real);
   if (error != 0)
@@ -99,6 +112,7 @@ static int slowfs_getattr(const char* path, struct stat* st, struct fuse_file_in
 }
 
 static int slowfs_readlink(const char* path, char* buffer, size_t size) {
+  sleep_ms(op_delay_ms);
   char real[PATH_MAX];
   int error = source_path(path, real);
   if (error != 0)
@@ -115,6 +129,9 @@ static int slowfs_readdir(const char* path, void* buffer, fuse_fill_dir_t fill, 
   (void)offset;
   (void)fi;
   (void)flags;
+  if (name_has(path, "deadlist"))
+    return stall();
+  sleep_ms(op_delay_ms);
   char real[PATH_MAX];
   int error = source_path(path, real);
   if (error != 0)
@@ -138,6 +155,7 @@ static int slowfs_readdir(const char* path, void* buffer, fuse_fill_dir_t fill, 
 static int slowfs_open(const char* path, struct fuse_file_info* fi) {
   if ((fi->flags & O_ACCMODE) != O_RDONLY)
     return -EROFS;
+  sleep_ms(op_delay_ms);
   char real[PATH_MAX];
   int error = source_path(path, real);
   if (error != 0)
@@ -154,11 +172,31 @@ static int slowfs_open(const char* path, struct fuse_file_info* fi) {
 
 static int slowfs_read(const char* path, char* buffer, size_t size, off_t offset,
                        struct fuse_file_info* fi) {
-  if (is_stall_file(path))
+  if (name_has(path, "stall"))
     return stall();
-  sleep_ms(delay_ms);
+  sleep_ms(delay_ms > op_delay_ms ? delay_ms : op_delay_ms);
   ssize_t count = pread((int)fi->fh, buffer, size, offset);
   return count < 0 ? -errno : (int)count;
+}
+
+static int slowfs_getxattr(const char* path, const char* name, char* value, size_t size) {
+  sleep_ms(op_delay_ms);
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  ssize_t length = lgetxattr(real, name, value, size);
+  return length < 0 ? -errno : (int)length;
+}
+
+static int slowfs_listxattr(const char* path, char* list, size_t size) {
+  sleep_ms(op_delay_ms);
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  ssize_t length = llistxattr(real, list, size);
+  return length < 0 ? -errno : (int)length;
 }
 
 static int slowfs_release(const char* path, struct fuse_file_info* fi) {
@@ -174,23 +212,26 @@ static const struct fuse_operations operations = {
     .read = slowfs_read,
     .release = slowfs_release,
     .readdir = slowfs_readdir,
+    .getxattr = slowfs_getxattr,
+    .listxattr = slowfs_listxattr,
     .init = slowfs_init,
 };
 
 static int usage(const char* program) {
   fprintf(stderr,
-          "usage: %s <source-folder> <mount-point> [--delay-ms N] [FUSE options, e.g. -f]\n",
+          "usage: %s <source-folder> <mount-point> [--delay-ms N] [--op-delay-ms N]\n"
+          "       [--stuck-when-killed] [FUSE options, e.g. -f]\n",
           program);
   return 2;
 }
 
-static int parse_delay(const char* text) {
+static int parse_delay(const char* text, unsigned* delay) {
   char* end;
   errno = 0;
   unsigned long value = strtoul(text, &end, 10);
   if (*text == '\0' || *end != '\0' || errno != 0 || value > 3600000UL || text[0] == '-')
     return -1;
-  delay_ms = (unsigned)value;
+  *delay = (unsigned)value;
   return 0;
 }
 
@@ -203,11 +244,16 @@ int main(int argc, char* argv[]) {
   int option_count = 0;
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "--delay-ms") == 0) {
-      if (i + 1 >= argc || parse_delay(argv[++i]) != 0)
+      if (i + 1 >= argc || parse_delay(argv[++i], &delay_ms) != 0)
         return usage(argv[0]);
     } else if (strncmp(argv[i], "--delay-ms=", 11) == 0) {
-      if (parse_delay(argv[i] + 11) != 0)
+      if (parse_delay(argv[i] + 11, &delay_ms) != 0)
         return usage(argv[0]);
+    } else if (strcmp(argv[i], "--op-delay-ms") == 0) {
+      if (i + 1 >= argc || parse_delay(argv[++i], &op_delay_ms) != 0)
+        return usage(argv[0]);
+    } else if (strcmp(argv[i], "--stuck-when-killed") == 0) {
+      stuck_when_killed = 1;
     } else if (strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       options[option_count++] = argv[i];
       options[option_count++] = argv[++i];
@@ -239,7 +285,8 @@ int main(int argc, char* argv[]) {
   fuse_argv[0] = argv[0];
   fuse_argv[1] = folders[1];
   fuse_argv[2] = "-o";
-  fuse_argv[3] = "ro,default_permissions,fsname=slowfs,subtype=slowfs,max_idle_threads=16";
+  fuse_argv[3] =
+      "ro,default_permissions,fsname=slowfs,subtype=slowfs,max_idle_threads=16,max_threads=256";
   memcpy(fuse_argv + 4, options, (size_t)option_count * sizeof *options);
   return fuse_main(option_count + 4, fuse_argv, &operations, NULL);
 }
