@@ -24,6 +24,7 @@
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "system/CallProgress.h"
 #include "window/Form1.h"
 
 namespace vistarel::test {
@@ -219,6 +220,44 @@ TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore)
   expected.insert(expected.end(), {206, 208});
   EXPECT_EQ(lines, expected);
   EXPECT_FALSE(Cell(*form, 1, u"File System - Size"_s).isEmpty());
+}
+
+// Every call on a user's path goes through the system folder, which says so
+// when it returns: in the window's process none may come during a run or a
+// walk over the workers, whatever a share does then.
+int callsReturned = 0;
+void CountCall() {
+  ++callsReturned;
+}
+
+TEST_F(WorkerRun, NoCallOnTheWindowsThreadTakesAUsersPathDuringARunOrAWalk) {
+  const auto countCalls = [](const std::function<void()>& action) {
+    callsReturned = 0;
+    SetCallReturnedHook(CountCall);
+    action();
+    SetCallReturnedHook(nullptr);
+    return callsReturned;
+  };
+  MediaInfoLibrary real;
+  SharedMediaParse inProcess(real);
+  auto inProcessForm = MakeInProcessForm(inProcess);
+  Add(*inProcessForm, u"mp4-h264-aac.mp4"_s, u"a.mp4"_s);
+  // The window's own process looks at the disk: the count sees it.
+  EXPECT_GT(countCalls([&] { inProcessForm->PushButton(2)->click(); }), 0);
+
+  PooledMediaLibrary library(Worker(), MediaColumnQueries());
+  auto form = MakeForm(library);
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"a.mp4"_s);
+  tree.File(u"sub/b.mp4"_s);
+  fakes.dialogs.inputAnswers.push_back(u"mp4"_s);
+  fakes.dialogs.folderAnswers.push_back(tree.root());
+  EXPECT_EQ(countCalls([&] {
+              form->PushButton(3)->click();
+              form->PushButton(2)->click();
+            }),
+            0);
+  EXPECT_EQ(form->ResultTable().RowCount(), 3);
+  EXPECT_EQ(Cell(*form, 1, u"General - Format"_s), u"MPEG-4"_s);
 }
 
 TEST_F(WorkerRun, GivesTheSameRowsAsTheLibraryInTheWindowsOwnProcess) {

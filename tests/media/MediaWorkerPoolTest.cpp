@@ -8,7 +8,9 @@
 
 #include "media/MediaWorkerPool.h"
 #include "support/Processes.h"
+#include "support/SpecialFiles.h"
 #include "support/TempTree.h"
+#include "tools/slowfs/SlowFsMount.h"
 
 namespace vistarel {
 namespace {
@@ -186,6 +188,33 @@ TEST(MediaWorkerPool, WorkersThatCannotStartOrAreNotOursFailEveryFileAsANewHandl
   }
 }
 
+TEST(MediaWorkerPool, OnAShareMoreWorkersReadAtOnceThanThereAreCores) {
+  test::TempTree tree;
+  tree.Folder(u"source"_s);
+  for (int i = 0; i < 8; ++i) {
+    ASSERT_TRUE(test::CopyFileTo(test::TestDataPath(u"media/mp4-h264-aac.mp4"_s),
+                                 tree.Path(u"source/%1.mp4"_s.arg(i))));
+  }
+  test::SlowFsMount share(VISTAREL_SLOWFS, tree.Path(u"source"_s).toStdString(),
+                          tree.Path(u"share"_s).toStdString(), 0, 10s);
+  if (!share.isMounted())
+    GTEST_SKIP() << share.reason();
+  QStringList files;
+  for (int i = 0; i < 8; ++i) files.append(tree.Path(u"share/%1.mp4"_s.arg(i)));
+  MediaWorkerPool::Limits limits = Workers(1);
+  limits.mostWorkers = 4;
+  MediaWorkerPool pool({QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}}, files,
+                       limits);
+  EXPECT_EQ(pool.WorkerLimit(), 1);
+  for (int i = 0; i < files.size(); ++i) {
+    const auto parsed = WaitFor(pool, i);
+    ASSERT_TRUE(parsed) << i;
+    EXPECT_TRUE(parsed->facts.file.remote);
+    EXPECT_EQ(parsed->media.values.value(0), u"MPEG-4"_s);
+  }
+  EXPECT_EQ(pool.WorkerLimit(), 4);
+}
+
 TEST(WorkerMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   using namespace worker_message;
   const QString path = u"/h/vid"_s + QChar(0xDCE9) + u"o.mp4"_s;
@@ -210,7 +239,8 @@ TEST(WorkerMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   answers.identity = FileStamp{1, 2, 3, 4, 5};
 
   FrameReader reader;
-  const QByteArray all = Encode(Request{Kind::ListFiles, 41, path, u"*.avi"_s, 6}) +
+  const QByteArray all = Encode(Request{Kind::ListFiles, 41, path, u"*.avi"_s, 6, {}}) +
+                         Encode(Request{Kind::GetAttributesOfMany, 43, {}, {}, 0, {path, path}}) +
                          Encode(Answer{Kind::Facts, 42, facts}) +
                          Encode(Answer{Kind::Media, 42, answers}) + Progress();
   reader.Append(all.left(5));
@@ -222,6 +252,9 @@ TEST(WorkerMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   EXPECT_EQ(request->path, path);
   EXPECT_EQ(request->pattern, u"*.avi"_s);
   EXPECT_EQ(request->mask, 6);
+  const auto many = DecodeRequest(*reader.Next());
+  ASSERT_TRUE(many);
+  EXPECT_EQ(many->paths, (QStringList{path, path}));
 
   const auto factsBack = DecodeAnswer(*reader.Next());
   ASSERT_TRUE(factsBack && factsBack->kind == Kind::Facts);
