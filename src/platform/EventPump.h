@@ -13,19 +13,17 @@ class IEventPump {
   // some time has passed since the last pass, so it costs next to nothing in a
   // tight loop while the window still repaints and takes clicks.
   virtual void YieldSoon() = 0;
-  // The yield of a wait for something that comes as an event (a worker's
-  // answer): sleeps until an event comes, or a short while, then processes
-  // what is pending. By default a plain yield.
+  // The yield of a wait for something that comes as an event (a timer):
+  // sleeps until an event comes, or a short while, then processes what is
+  // pending. By default a plain yield.
   virtual void Wait() { Yield(); }
 };
 
-// For code that runs without a window: yields do nothing, and a wait only
-// takes the events of the core (a worker's answer, a timer).
+// For code that runs without a window: yields do nothing.
 class NoEventPump final : public IEventPump {
  public:
   void Yield() override {}
   void YieldSoon() override {}
-  void Wait() override;
 };
 
 }  // namespace vistarel
