@@ -71,40 +71,48 @@ int AttributesFromModes(unsigned entryMode, std::optional<unsigned> targetMode,
   return value;
 }
 
-int AttributesOf(const QString& path) {
-  const QString trimmed = WithoutTrailingSeparators(path);
-  const QByteArray bytes = EncodeFileName(trimmed);
-  struct stat entry {};
-  const int found = lstat(bytes.constData(), &entry);
-  const int error = errno;
-  CallReturned();
-  if (found != 0)
-    ThrowErrno(error, path);
-  std::optional<unsigned> target;
-  if (S_ISLNK(entry.st_mode)) {
-    struct stat status {};
-    if (stat(bytes.constData(), &status) == 0)
-      target = status.st_mode;
-    CallReturned();
-  }
-  return AttributesFromModes(entry.st_mode, target, trimmed);
-}
+namespace {
 
-int AttributesAt(int folderFd, const QByteArray& entryName, const QString& path) {
+// The value from an entry's lstat and, for a link, its target's stat, both made
+// by `look` (false for a failed look, with errno set).
+template <class Look>
+int AttributesLookedUp(Look&& look, const QString& path, const QString& shownPath) {
   struct stat entry {};
-  const int found = fstatat(folderFd, entryName.constData(), &entry, AT_SYMLINK_NOFOLLOW);
+  const bool found = look(entry, false);
   const int error = errno;
   CallReturned();
-  if (found != 0)
-    ThrowErrno(error, path);
+  if (!found)
+    ThrowErrno(error, shownPath);
   std::optional<unsigned> target;
   if (S_ISLNK(entry.st_mode)) {
     struct stat status {};
-    if (fstatat(folderFd, entryName.constData(), &status, 0) == 0)
+    if (look(status, true))
       target = status.st_mode;
     CallReturned();
   }
   return AttributesFromModes(entry.st_mode, target, path);
+}
+
+}  // namespace
+
+int AttributesOf(const QString& path) {
+  const QString trimmed = WithoutTrailingSeparators(path);
+  const QByteArray bytes = EncodeFileName(trimmed);
+  return AttributesLookedUp(
+      [&](struct stat& status, bool follow) {
+        return (follow ? stat(bytes.constData(), &status)
+                       : lstat(bytes.constData(), &status)) == 0;
+      },
+      trimmed, path);
+}
+
+int AttributesAt(int folderFd, const QByteArray& entryName, const QString& path) {
+  return AttributesLookedUp(
+      [&](struct stat& status, bool follow) {
+        return fstatat(folderFd, entryName.constData(), &status,
+                       follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+      },
+      path, path);
 }
 
 }  // namespace vistarel
