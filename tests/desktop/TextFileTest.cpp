@@ -99,6 +99,36 @@ TEST_F(TextFile, ReplacesAWritableFileInAFolderTheUserMayNotWrite) {
             (QStringList{u"locked.txt"_s, u"results.txt"_s}));
 }
 
+// Lines are written in large pieces; a file of several pieces comes out whole.
+TEST_F(TextFile, AFileLargerThanOneWritePieceComesOutWhole) {
+  const QString path = tree.Path(u"large.txt"_s);
+  const QString line = QString(99, u'x');
+  constexpr int kLines = 30'000;  // 3 MB: three pieces of 1 MiB
+  auto stream = fileSystem.CreateTextFile(path, true);
+  for (int i = 0; i < kLines; ++i) stream->WriteLine(i == kLines - 1 ? u"last"_s : line);
+  stream->Close();
+  const QByteArray content = ContentOf(path);
+  EXPECT_EQ(content.size(), qsizetype(kLines - 1) * 101 + 6);
+  EXPECT_TRUE(content.startsWith(line.toLatin1() + "\r\n" + line.toLatin1()));
+  EXPECT_TRUE(content.endsWith("\r\nlast\r\n"));
+}
+
+// A write the system refuses half-way (here a limit on the size of files, as
+// a full disk refuses one) fails the export and leaves the old file as it was.
+TEST_F(TextFile, AWriteThatFailsHalfWayKeepsTheOldFile) {
+  const QString path = tree.File(u"results.txt"_s, "old results\r\n");
+  QProcess writer;
+  writer.start(QString::fromUtf8(VISTAREL_TEXT_FILE_WRITER),
+               {u"--limit"_s, u"1500000"_s, path, QString(99, u'y'), u"30000"_s});
+  ASSERT_TRUE(writer.waitForFinished(30000));
+  const QString errors = QString::fromUtf8(writer.readAllStandardError());
+  EXPECT_EQ(writer.exitCode(), 1) << errors.toStdString();
+  EXPECT_TRUE(errors.startsWith(u"File too large: "_s + path)) << errors.toStdString();
+  EXPECT_TRUE(errors.endsWith(u"(57)\n"_s)) << errors.toStdString();
+  EXPECT_EQ(ContentOf(path), QByteArray("old results\r\n"));
+  EXPECT_EQ(QDir(tree.root()).entryList(QDir::Files | QDir::Hidden), QStringList{u"results.txt"_s});
+}
+
 TEST_F(TextFile, FailuresCarryTheirNumbers) {
   const QString existing = tree.File(u"kept.txt"_s, "kept");
   const std::vector<std::pair<QString, int>> cases = {

@@ -1,9 +1,11 @@
 // The extraction run with the MediaInfo library in real media workers, on the
 // real file system and shell.
 #include <QDir>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@
 #include "filelist/InputListModel.h"
 #include "media/MediaInfoLibrary.h"
 #include "media/PooledMediaLibrary.h"
+#include "media/WorkerMessages.h"
 #include "support/InProcessShell.h"
 #include "support/Processes.h"
 #include "support/SharedMediaParse.h"
@@ -220,6 +223,49 @@ TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore)
   expected.insert(expected.end(), {206, 208});
   EXPECT_EQ(lines, expected);
   EXPECT_FALSE(Cell(*form, 1, u"File System - Size"_s).isEmpty());
+}
+
+// Entries of the file's folder with its display name give the shell's values
+// too: read by the worker, and one that crashes it costs nothing but its own.
+TEST_F(WorkerRun, SameNamedSiblingsAreReadByTheWorkerAndOneThatCrashesItCostsNothing) {
+  PooledMediaLibrary library(WorkerOnStandIn(), MediaColumnQueries());
+  auto form = MakeForm(library);
+  Add(*form, u"mp4-h264-aac.mp4"_s, u"clip.mp4"_s);
+  ASSERT_TRUE(CopyFileTo(TestDataPath(u"media/mp4-tagged.mp4"_s), tree.Path(u"clip.mov"_s)));
+  Add(*form, u"avi-mpeg4-mp3.avi"_s, u"other.avi"_s);
+  // Named "crash", the stand-in library crashes on it.
+  ASSERT_TRUE(CopyFileTo(TestDataPath(u"media/mp4-h264-aac.mp4"_s), tree.Path(u"other.crash"_s)));
+  Add(*form, u"mpeg-ps-mpeg2-mp2.mpg"_s, u"last.mpg"_s);
+
+  // Two runs in a row over the same workers' library.
+  for (int run = 1; run <= 2; ++run) {
+    form->PushButton(2)->click();
+    EXPECT_TRUE(ReportTexts().isEmpty()) << run << ReportTexts().join(u"\n"_s).toStdString();
+    ASSERT_EQ(form->ResultTable().RowCount(), 3) << run;
+    EXPECT_EQ(Cell(*form, 1, u"File General - Title"_s), u"Größe 日本 🎬"_s) << "from clip.mov";
+    EXPECT_EQ(Cell(*form, 1, u"File General - Frame width"_s), u"320"_s) << "clip.mp4 last";
+    EXPECT_EQ(Cell(*form, 2, u"General - Format"_s), u"AVI"_s);
+    EXPECT_EQ(Cell(*form, 3, u"General - Format"_s), u"MPEG-PS"_s);
+    EXPECT_EQ(Messages().value(run - 1), u"Done."_s);
+  }
+}
+
+// A worker ends with the program, even one the program never got to end.
+TEST(MediaWorker, EndsWithTheProgramThatStartedIt) {
+  QProcess parent;
+  // The worker waits on a pipe that stays open; its parent is the shell.
+  parent.start(u"sh"_s, {u"-c"_s, u"sleep 60 | \"$0\" & echo $!; exec sleep 60"_s,
+                         QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker")});
+  // Its number, then its hello: it is at work.
+  const QByteArray hello = worker_message::Hello();
+  QByteArray said;
+  while (!said.endsWith(hello) && parent.waitForReadyRead(10'000)) said += parent.readAll();
+  ASSERT_TRUE(said.endsWith(hello)) << said.toHex().toStdString();
+  const qint64 worker = said.left(said.indexOf('\n')).toLongLong();
+  ASSERT_TRUE(IsRunning(worker));
+  parent.kill();
+  parent.waitForFinished();
+  EXPECT_TRUE(EndsWithin(worker, 10'000));
 }
 
 // Every call on a user's path goes through the system folder, which says so

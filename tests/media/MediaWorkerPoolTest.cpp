@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 
 #include "media/MediaWorkerPool.h"
 #include "support/Processes.h"
@@ -188,31 +189,64 @@ TEST(MediaWorkerPool, WorkersThatCannotStartOrAreNotOursFailEveryFileAsANewHandl
   }
 }
 
-TEST(MediaWorkerPool, OnAShareMoreWorkersReadAtOnceThanThereAreCores) {
-  test::TempTree tree;
-  tree.Folder(u"source"_s);
-  for (int i = 0; i < 8; ++i) {
-    ASSERT_TRUE(test::CopyFileTo(test::TestDataPath(u"media/mp4-h264-aac.mp4"_s),
-                                 tree.Path(u"source/%1.mp4"_s.arg(i))));
+// Copies of a sample on a slowfs mirror, read by the real worker.
+class OnSlowfs : public testing::Test {
+ protected:
+  // False, with the test skipped, where FUSE is not to be had.
+  bool Mount(int files, int readDelayMs, const QString& sample = u"mp4-h264-aac.mp4"_s) {
+    tree.Folder(u"source"_s);
+    const QString suffix = sample.section(u'.', -1);
+    for (int i = 0; i < files; ++i) {
+      EXPECT_TRUE(test::CopyFileTo(test::TestDataPath(u"media/"_s + sample),
+                                   tree.Path(u"source/%1.%2"_s.arg(i).arg(suffix))));
+      paths.append(tree.Path(u"share/%1.%2"_s.arg(i).arg(suffix)));
+    }
+    share = std::make_unique<test::SlowFsMount>(VISTAREL_SLOWFS,
+                                                tree.Path(u"source"_s).toStdString(),
+                                                tree.Path(u"share"_s).toStdString(), readDelayMs);
+    return share->isMounted();
   }
-  test::SlowFsMount share(VISTAREL_SLOWFS, tree.Path(u"source"_s).toStdString(),
-                          tree.Path(u"share"_s).toStdString(), 0, 10s);
-  if (!share.isMounted())
-    GTEST_SKIP() << share.reason();
-  QStringList files;
-  for (int i = 0; i < 8; ++i) files.append(tree.Path(u"share/%1.mp4"_s.arg(i)));
+  static HelperCommand Worker() {
+    return {QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
+  }
+
+  test::TempTree tree;
+  QStringList paths;
+  std::unique_ptr<test::SlowFsMount> share;
+};
+
+TEST_F(OnSlowfs, OnAShareMoreWorkersReadAtOnceThanThereAreCores) {
+  if (!Mount(8, 0))
+    GTEST_SKIP() << share->reason();
   MediaWorkerPool::Limits limits = Workers(1);
   limits.mostWorkers = 4;
-  MediaWorkerPool pool({QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}}, files,
-                       limits);
+  MediaWorkerPool pool(Worker(), paths, limits);
   EXPECT_EQ(pool.WorkerLimit(), 1);
-  for (int i = 0; i < files.size(); ++i) {
+  for (int i = 0; i < paths.size(); ++i) {
     const auto parsed = WaitFor(pool, i);
     ASSERT_TRUE(parsed) << i;
     EXPECT_TRUE(parsed->facts.file.remote);
     EXPECT_EQ(parsed->media.values.value(0), u"MPEG-4"_s);
   }
   EXPECT_EQ(pool.WorkerLimit(), 4);
+}
+
+// Every read answers after 150 ms, and the parse makes several: as a whole it
+// outlasts the stall limit, and goes through.
+TEST_F(OnSlowfs, AReadThatKeepsReadingIsNeverTakenForAStall) {
+  if (!Mount(1, 150, u"mpeg-ps-mpeg2-mp2.mpg"_s))
+    GTEST_SKIP() << share->reason();
+  MediaWorkerPool::Limits limits = Workers(1);
+  limits.stallLimit = 350ms;
+  limits.stallCheck = 50ms;
+  QElapsedTimer parse;
+  parse.start();
+  MediaWorkerPool pool(Worker(), paths, limits);
+  const auto parsed = WaitFor(pool, 0);
+  ASSERT_TRUE(parsed);
+  EXPECT_GT(parse.elapsed(), limits.stallLimit.count());
+  EXPECT_EQ(Stopped(*parsed), QString());
+  EXPECT_EQ(parsed->media.values.value(0), u"MPEG-PS"_s);
 }
 
 TEST(WorkerMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {

@@ -57,6 +57,27 @@ TEST_F(Listing, TheNormalMaskLeavesOutHiddenAndSystemFiles) {
             (QStringList{u"A.AVI"_s, u"b.avi"_s, u"folder.avi"_s}));
 }
 
+// Without regard to case, then with it: neither byte order nor case alone.
+TEST(ListingOrder, IsByNameWithoutRegardToCaseInEveryListing) {
+  test::TempTree tree;
+  const QStringList written = {u"b"_s, u"A"_s, u"a"_s, u"C"_s, u"é"_s};
+  for (const QString& name : written) {
+    tree.File(u"files/"_s + name);
+    tree.Folder(u"folders/"_s + name);
+  }
+  const QStringList expected = {u"A"_s, u"a"_s, u"b"_s, u"C"_s, u"é"_s};
+  QStringList withAttributes;
+  for (const ListedFile& file : ListDirectoryWithAttributes(tree.Path(u"files"_s), u"*"_s, 6))
+    withAttributes.append(file.name);
+  QStringList entries;
+  for (const FolderEntry& entry : ListFolderEntries(tree.Path(u"folders"_s)))
+    entries.append(entry.name);
+  EXPECT_EQ(ListDirectory(tree.Path(u"files"_s), u"*"_s, 6), expected);
+  EXPECT_EQ(withAttributes, expected);
+  EXPECT_EQ(ListSubFolders(tree.Path(u"folders"_s)), expected);
+  EXPECT_EQ(entries, expected);
+}
+
 TEST_F(Listing, AMissingFolderListsNothingAndNamesRoundTrip) {
   EXPECT_TRUE(ListDirectory(tree.Path(u"missing"_s), u"*.*"_s, 6).isEmpty());
   const QByteArray raw = QFile::encodeName(tree.root()) + "/\xff.avi";
