@@ -231,13 +231,13 @@ TEST_F(OnSlowfs, OnAShareMoreWorkersReadAtOnceThanThereAreCores) {
   EXPECT_EQ(pool.WorkerLimit(), 4);
 }
 
-// Every read answers after 150 ms, and the parse makes several: as a whole it
+// Every read answers after 250 ms, and the parse makes several: as a whole it
 // outlasts the stall limit, and goes through.
 TEST_F(OnSlowfs, AReadThatKeepsReadingIsNeverTakenForAStall) {
-  if (!Mount(1, 150, u"mpeg-ps-mpeg2-mp2.mpg"_s))
+  if (!Mount(1, 250, u"mpeg-ps-mpeg2-mp2.mpg"_s))
     GTEST_SKIP() << share->reason();
   MediaWorkerPool::Limits limits = Workers(1);
-  limits.stallLimit = 350ms;
+  limits.stallLimit = 400ms;
   limits.stallCheck = 50ms;
   QElapsedTimer parse;
   parse.start();
