@@ -77,10 +77,11 @@ void ListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottom
   const int first = std::max(topLeft.row(), 1);
   if (first > bottomRight.row())
     return;
+  // Repainted unless the rows shown are known and none of them changed.
   const QModelIndex top = indexAt(QPoint(0, 0));
   const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
-  if (top.isValid() && first <= (bottom.isValid() ? bottom.row() : INT_MAX) &&
-      bottomRight.row() >= top.row()) {
+  if (!top.isValid() ||
+      (first <= (bottom.isValid() ? bottom.row() : INT_MAX) && bottomRight.row() >= top.row())) {
     viewport()->update();
   }
 #if QT_CONFIG(accessibility)
