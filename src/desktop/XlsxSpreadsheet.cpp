@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/Failure.h"
@@ -57,27 +58,40 @@ class XlsxApplication final : public ISpreadsheetApplication {
   XlsxApplication(ILauncher& launcher, SpreadsheetProgram program, QString tempFolder)
       : launcher_(launcher), program_(std::move(program)), tempFolder_(std::move(tempFolder)) {}
 
+  // Workbooks never shown leave nothing behind: neither they nor their folder.
+  ~XlsxApplication() override {
+    workbooks_.clear();
+    if (!folder_.isEmpty())
+      QDir(folder_).removeRecursively();
+  }
+
+  // The workbook's file is begun at once in a private folder, which the
+  // workbooks that are shown together share.
   ISpreadsheetWorkbook& AddWorkbook() override {
-    workbooks_.push_back(std::make_unique<XlsxWorkbook>());
+    if (folder_.isEmpty()) {
+      RemoveStaleExportFolders(tempFolder_, QDateTime::currentDateTime());
+      folder_ = MakePrivateFolder(tempFolder_);
+    }
+    const QString path = folder_ + u'/' + WorkbookFileName(workbooks_.size());
+    workbooks_.push_back(std::make_unique<XlsxWorkbook>(path, folder_));
     return *workbooks_.back();
   }
 
-  // Hands the workbooks not yet shown to the program; with none, there is
-  // nothing to show.
+  // Completes the workbooks not yet shown and hands them to the program; with
+  // none, there is nothing to show.
   void SetVisible() override {
     if (shown_ == workbooks_.size())
       return;
-    RemoveStaleExportFolders(tempFolder_, QDateTime::currentDateTime());
-    const QString folder = MakePrivateFolder(tempFolder_);
+    const QString folder = std::exchange(folder_, QString());
+    const size_t first = std::exchange(shown_, workbooks_.size());
     try {
       QStringList files;
-      for (size_t i = shown_; i < workbooks_.size(); ++i) {
-        const QString path = folder + u'/' + WorkbookFileName(i);
-        workbooks_[i]->Write(path, folder);
+      for (size_t i = first; i < workbooks_.size(); ++i) {
+        workbooks_[i]->Close();
         // Read-only, so that a program that opens it by name saves the user's
         // work elsewhere rather than in this temporary folder.
-        QFile::setPermissions(path, QFile::ReadOwner);
-        files += path;
+        QFile::setPermissions(workbooks_[i]->Path(), QFile::ReadOwner);
+        files += workbooks_[i]->Path();
       }
       const bool started =
           program_.desktopId.isEmpty()
@@ -86,12 +100,13 @@ class XlsxApplication final : public ISpreadsheetApplication {
       if (!started)
         throw Failure(u"Cannot start the spreadsheet program "_s + program_.name);
     } catch (...) {
+      // A workbook not completed writes its rows to a scratch file already
+      // unlinked, and leaves nothing when it goes with the application.
       QDir(folder).removeRecursively();
       throw;
     }
     // The folder stays: the program reads it after we return. A later export
     // removes it once it is old.
-    shown_ = workbooks_.size();
   }
 
  private:
@@ -100,6 +115,7 @@ class XlsxApplication final : public ISpreadsheetApplication {
   QString tempFolder_;
   std::vector<std::unique_ptr<XlsxWorkbook>> workbooks_;
   size_t shown_ = 0;
+  QString folder_;  // of the workbooks not yet shown
 };
 
 }  // namespace

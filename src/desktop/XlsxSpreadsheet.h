@@ -39,10 +39,11 @@ std::optional<SpreadsheetProgram> FindSpreadsheetProgram(const SpreadsheetSearch
 // which the user saved or changed anything is left alone.
 void RemoveStaleExportFolders(const QString& tempFolder, const QDateTime& now);
 
-// The spreadsheet program of a Linux desktop, fed through an .xlsx file: the
-// workbooks stay in memory until they are made visible, then are written into
-// a private folder (mode 0700) under `tempFolder` and opened in the program,
-// started detached. LibreOffice opens them as new, untitled documents.
+// The spreadsheet program of a Linux desktop, fed through an .xlsx file: each
+// workbook is written as its rows come into a private folder (mode 0700) under
+// `tempFolder`, completed when the workbooks are made visible and then opened
+// in the program, started detached. LibreOffice opens them as new, untitled
+// documents.
 class XlsxSpreadsheet final : public ISpreadsheet {
  public:
   explicit XlsxSpreadsheet(ILauncher& launcher, SpreadsheetSearch search = {},

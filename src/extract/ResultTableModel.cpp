@@ -25,7 +25,7 @@ void ResultTableModel::AppendColumn(const QString& header, int width) {
   }
   const int at = ColumnCount();
   beginInsertColumns({}, at, at);
-  columns_.push_back({header, width});
+  columns_.push_back({header, width, {}});
   endInsertColumns();
 }
 
@@ -41,12 +41,10 @@ void ResultTableModel::RemoveColumnsAfter(int keep) {
   while (ColumnCount() > keep && ColumnCount() > 0) {
     const int last = ColumnCount() - 1;
     beginRemoveColumns({}, last, last);
+    // The column's shared texts go with it, and so do the row's cells under it.
     columns_.pop_back();
-    // What the removed column held goes with it.
-    const auto subItemsLeft = static_cast<size_t>(std::max(last - 1, 0));
-    for (Row& row : rows_) {
-      if (row.subItems.size() > subItemsLeft) row.subItems.resize(subItemsLeft);
-    }
+    const int subItemsLeft = std::max(last - 1, 0);
+    for (ResultRow& row : rows_) row.Truncate(subItemsLeft);
     endRemoveColumns();
   }
 }
@@ -59,36 +57,62 @@ int ResultTableModel::ColumnIndexOf(const QString& text) const {
   return -1;
 }
 
-const ResultTableModel::Row* ResultTableModel::RowAt(int row) const {
+const ResultRow* ResultTableModel::RowAt(int row) const {
   if (row < 1 || row > RowCount()) return nullptr;
   return &rows_[static_cast<size_t>(row - 1)];
 }
 
-ResultTableModel::Row* ResultTableModel::RowAt(int row) {
+ResultRow* ResultTableModel::RowAt(int row) {
   if (row < 1 || row > RowCount()) return nullptr;
   return &rows_[static_cast<size_t>(row - 1)];
 }
 
 int ResultTableModel::AddRow(const QString& path) {
   const int at = RowCount();
+  // The run fills one row after another: the row before is complete.
+  if (!rows_.empty()) rows_.back().Seal();
   beginInsertRows({}, at, at);
-  rows_.push_back({path, {}, false});
+  rows_.emplace_back(path);
   endInsertRows();
   return at + 1;
 }
 
 void ResultTableModel::SetSubItem(int row, int subItem, const QString& text) {
-  Row* target = RowAt(row);
+  ResultRow* target = RowAt(row);
   if (target == nullptr || subItem < 1 || subItem >= ColumnCount()) {
     throw Failure(QStringLiteral("Index out of bounds: row %1, sub-item %2").arg(row).arg(subItem));
   }
-  const auto slot = static_cast<size_t>(subItem - 1);
-  if (target->subItems.size() <= slot) {
-    if (text.isEmpty()) return;  // an unwritten cell already reads as empty
-    target->subItems.resize(slot + 1);
+  if (text.isEmpty()) {
+    target->Set(subItem - 1, ResultRow::kEmpty, ColumnCount() - 1);
+  } else {
+    Place(*target, subItem, text);
   }
-  target->subItems[slot] = text;
+  // A row before the last one is complete already and stays as small as it was.
+  if (row < RowCount()) target->Seal();
   NoteChangedRow(row - 1);
+}
+
+void ResultTableModel::Place(ResultRow& row, int subItem, const QString& text) {
+  const int slot = subItem - 1;
+  const int room = ColumnCount() - 1;
+  const QString& path = row.Path();
+  if (text.size() == path.size() && text == path) {
+    const ResultRow::Ref whole = ResultRow::PathPartRef(0, path.size());
+    if (whole != ResultRow::kEmpty) return row.Set(slot, whole, room);
+  }
+  SharedTexts& shared = columns_[static_cast<size_t>(subItem)].shared;
+  int number = shared.Find(text);
+  if (number >= 0) return row.Set(slot, ResultRow::SharedRef(number), room);
+  // The file's name and folder are parts of its path; checked before sharing,
+  // so that a column of names does not fill its shared texts with them.
+  const qsizetype at = path.indexOf(text);
+  if (at >= 0) {
+    const ResultRow::Ref part = ResultRow::PathPartRef(at, text.size());
+    if (part != ResultRow::kEmpty) return row.Set(slot, part, room);
+  }
+  number = shared.Add(text);
+  if (number >= 0) return row.Set(slot, ResultRow::SharedRef(number), room);
+  row.SetOwn(slot, text, room);
 }
 
 void ResultTableModel::NoteChangedRow(int rowIndex) {
@@ -110,46 +134,66 @@ void ResultTableModel::AnnounceChangedRows() {
   Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount() - 1), {Qt::DisplayRole});
 }
 
+QStringView ResultTableModel::SubItemView(const ResultRow& row, int subItem) const {
+  const ResultRow::Ref ref = row.At(subItem - 1);
+  switch (ResultRow::KindOf(ref)) {
+    case ResultRow::Kind::Shared:
+      return columns_[static_cast<size_t>(subItem)].shared.Text(ResultRow::SharedNumber(ref));
+    case ResultRow::Kind::PathPart:
+      return row.PathPart(ref);
+    case ResultRow::Kind::Own:
+      return row.Own(ref);
+    case ResultRow::Kind::Empty:
+      break;
+  }
+  return {};
+}
+
 QString ResultTableModel::SubItem(int row, int subItem) const {
-  const Row* source = RowAt(row);
-  if (source == nullptr || subItem < 1) return {};
-  const auto slot = static_cast<size_t>(subItem - 1);
-  return slot < source->subItems.size() ? source->subItems[slot] : QString();
+  const ResultRow* source = RowAt(row);
+  if (source == nullptr || subItem < 1 || subItem >= ColumnCount()) return {};
+  const ResultRow::Ref ref = source->At(subItem - 1);
+  // A shared text or the whole path is handed out as it is held, without a copy.
+  if (ResultRow::KindOf(ref) == ResultRow::Kind::Shared)
+    return columns_[static_cast<size_t>(subItem)].shared.Text(ResultRow::SharedNumber(ref));
+  if (ResultRow::KindOf(ref) == ResultRow::Kind::PathPart &&
+      source->PathPart(ref).size() == source->Path().size())
+    return source->Path();
+  return SubItemView(*source, subItem).toString();
 }
 
 QString ResultTableModel::Cell(int row, int column) const {
   if (column == 1) {
-    const Row* source = RowAt(row);
-    return source != nullptr ? source->text : QString();
+    const ResultRow* source = RowAt(row);
+    return source != nullptr ? source->Path() : QString();
   }
-  if (column > ColumnCount()) return {};
   return SubItem(row, column - 1);
 }
 
 QStringView ResultTableModel::CellView(int row, int column) const {
-  const Row* source = RowAt(row);
+  const ResultRow* source = RowAt(row);
   if (source == nullptr || column < 1 || column > ColumnCount()) return {};
-  if (column == 1) return source->text;
-  const auto slot = static_cast<size_t>(column - 2);
-  return slot < source->subItems.size() ? QStringView(source->subItems[slot]) : QStringView();
+  if (column == 1) return source->Path();
+  return SubItemView(*source, column - 1);
 }
 
 bool ResultTableModel::Included(int row) const {
-  const Row* source = RowAt(row);
-  return source != nullptr && source->included;
+  const ResultRow* source = RowAt(row);
+  return source != nullptr && source->Included();
 }
 
 void ResultTableModel::SetIncluded(int row, bool included) {
-  Row* target = RowAt(row);
+  ResultRow* target = RowAt(row);
   if (target == nullptr) throw Failure(QStringLiteral("Index out of bounds: row %1").arg(row));
-  target->included = included;
+  target->SetIncluded(included);
 }
 
 void ResultTableModel::RemoveAllRows() {
   if (rows_.empty()) return;
   beginRemoveRows({}, 0, RowCount() - 1);
-  rows_.clear();
-  rows_.shrink_to_fit();
+  rows_ = {};
+  // No row refers to a shared text any more.
+  for (Column& column : columns_) column.shared.Clear();
   endRemoveRows();
 }
 

@@ -5,6 +5,9 @@
 
 #include <vector>
 
+#include "extract/ResultRow.h"
+#include "extract/SharedTexts.h"
+
 namespace vistarel {
 
 // The result table: columns with a header and a width in twips, rows whose first
@@ -12,6 +15,11 @@ namespace vistarel {
 // (sub-item n shows under column n + 1). Columns and rows are numbered from 1
 // here, as the table's users count them; reading outside the table gives empty
 // text.
+//
+// A run of a million files makes a million rows, so a cell costs little: a
+// text its column already holds is shared, a text found in the row's path (the
+// file's name, its folder) refers into it, and only the rest is kept in the
+// row's own block.
 class ResultTableModel final : public QAbstractTableModel {
   Q_OBJECT
 
@@ -69,18 +77,17 @@ class ResultTableModel final : public QAbstractTableModel {
   struct Column {
     QString header;
     int width;
-  };
-  struct Row {
-    QString text;
-    std::vector<QString> subItems;  // grows to the highest sub-item written
-    bool included = false;
+    SharedTexts shared;  // of the cells under this column
   };
 
-  const Row* RowAt(int row) const;
-  Row* RowAt(int row);
+  const ResultRow* RowAt(int row) const;
+  ResultRow* RowAt(int row);
+  // Where the text of a sub-item is kept: the path, the column or the row.
+  void Place(ResultRow& row, int subItem, const QString& text);
+  QStringView SubItemView(const ResultRow& row, int subItem) const;
 
   std::vector<Column> columns_;
-  std::vector<Row> rows_;
+  std::vector<ResultRow> rows_;
   int changedFirst_ = -1;
   int changedLast_ = -1;
 };

@@ -1,14 +1,31 @@
 #include "gui/ListView.h"
 
+#include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <climits>
 
 namespace vistarel {
+
+namespace {
+
+// A layout quicker than this is done at once, as the tree view does it.
+constexpr qint64 kQuickLayoutNs = 1'000'000;
+// Rows appended after a layout wait this many times its length, and never
+// longer than the most.
+constexpr qint64 kWaitPerLayout = 9;
+constexpr int kMostWaitMs = 1000;
+
+}  // namespace
 
 ListView::ListView(QWidget* parent) : QTreeView(parent) {
   setRootIsDecorated(false);
@@ -28,6 +45,65 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
   header()->viewport()->installEventFilter(this);
 }
 
+void ListView::doItemsLayout() {
+  takeInRows_.stop();
+  QElapsedTimer timer;
+  timer.start();
+  QTreeView::doItemsLayout();
+  lastLayoutNs_ = timer.nsecsElapsed();
+}
+
+void ListView::rowsInserted(const QModelIndex& parent, int start, int end) {
+  if (parent.isValid() || lastLayoutNs_ < kQuickLayoutNs) {
+    QTreeView::rowsInserted(parent, start, end);
+    return;
+  }
+  QAbstractItemView::rowsInserted(parent, start, end);
+  if (!takeInRows_.isActive()) {
+    const auto waitMs = lastLayoutNs_ * kWaitPerLayout / 1'000'000;
+    takeInRows_.start(static_cast<int>(std::min<qint64>(waitMs, kMostWaitMs)), this);
+  }
+}
+
+void ListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+  if (topLeft.parent().isValid()) {
+    QTreeView::dataChanged(topLeft, bottomRight, roles);
+    return;
+  }
+  // The first row sets the height of every row; the tree view measures it again.
+  if (topLeft.row() == 0)
+    QTreeView::dataChanged(topLeft, bottomRight.siblingAtRow(0), roles);
+  const int first = std::max(topLeft.row(), 1);
+  if (first > bottomRight.row())
+    return;
+  // Repainted unless the rows shown are known and none of them changed.
+  const QModelIndex top = indexAt(QPoint(0, 0));
+  const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
+  if (!top.isValid() ||
+      (first <= (bottom.isValid() ? bottom.row() : INT_MAX) && bottomRight.row() >= top.row())) {
+    viewport()->update();
+  }
+#if QT_CONFIG(accessibility)
+  if (QAccessible::isActive()) {
+    QAccessibleTableModelChangeEvent change(this, QAccessibleTableModelChangeEvent::DataChanged);
+    change.setFirstRow(first);
+    change.setFirstColumn(topLeft.column());
+    change.setLastRow(bottomRight.row());
+    change.setLastColumn(bottomRight.column());
+    QAccessible::updateAccessibility(&change);
+  }
+#endif
+}
+
+void ListView::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == takeInRows_.timerId()) {
+    doItemsLayout();
+    return;
+  }
+  QTreeView::timerEvent(event);
+}
+
 bool ListView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == header()->viewport() && event->type() == QEvent::MouseMove)
     Q_EMIT mouseMoved();
@@ -40,6 +116,9 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {
+  // A key that moves to the last row finds every row there.
+  if (takeInRows_.isActive())
+    doItemsLayout();
   if (takesAllKeys_) {
     Q_EMIT keyDown(event);
     event->accept();

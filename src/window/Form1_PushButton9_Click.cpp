@@ -47,6 +47,16 @@ QString WithoutEqualsSigns(QString text) {
   return text.remove(u'=');
 }
 
+// The rows that do not fit below the sheet's last row are reported once, together.
+[[noreturn]] void ReportRowsLeftOut(int rowsLeftOut, int sheetRows) {
+  throw Failure(rowsLeftOut == 1
+                    ? u"The sheet ends at row %1, so the last row of the results was left out."_s
+                          .arg(sheetRows)
+                    : u"The sheet ends at row %1, so the last %2 rows of the results were left out."_s
+                          .arg(sheetRows)
+                          .arg(rowsLeftOut));
+}
+
 }  // namespace
 
 void Form1::PushButton9_Click() {
@@ -89,6 +99,12 @@ void Form1::PushButton9_Click() {
     guard.Step(124, [&] { rows = resultTable_->RowCount(); });
     for (int r = 1; r <= rows; ++r) {
       guard.Step(126, [&] { Pump().YieldSoon(); });
+      // A row below the sheet's last fails at its first cell, and so would
+      // every one of its cells and of the rows after it.
+      if (book != nullptr && sheetRow > book->SheetRows()) {
+        guard.Step(136, [&] { ReportRowsLeftOut(rows - r + 1, book->SheetRows()); });
+        break;
+      }
       guard.Step(128, [&] { column = 1; });
       int cells = 0;
       guard.Step(130, [&] { cells = resultTable_->ColumnCount(); });

@@ -5,6 +5,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/Failure.h"
 #include "workbook/XlsxCellText.h"
@@ -21,6 +22,38 @@ QString LibraryError(lxw_error error) {
 
 }  // namespace
 
+XlsxWorkbook::XlsxWorkbook(const QString& path, const QString& scratchFolder)
+    : path_(path), scratchFolder_(QFile::encodeName(scratchFolder)) {
+  lxw_workbook_options options{};
+  // Each row goes to the scratch file when the next begins, and is not held.
+  options.constant_memory = LXW_TRUE;
+  options.tmpdir = scratchFolder_.data();
+  book_ = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+  if (book_ != nullptr)
+    sheet_ = workbook_add_worksheet(book_, nullptr);
+  if (sheet_ == nullptr) {
+    Discard();
+    throw Failure(u"Cannot create the workbook %1 with its scratch file in %2"_s.arg(path,
+                                                                                     scratchFolder));
+  }
+}
+
+XlsxWorkbook::~XlsxWorkbook() { Discard(); }
+
+void XlsxWorkbook::Discard() noexcept {
+  if (book_ == nullptr)
+    return;
+  // Freeing the workbook leaves its sheet's scratch file open, and the
+  // space of that file (already unlinked) taken until the program ends.
+  if (sheet_ != nullptr && sheet_->optimize_tmpfile != nullptr) {
+    std::fclose(sheet_->optimize_tmpfile);
+    sheet_->optimize_tmpfile = nullptr;
+  }
+  lxw_workbook_free(book_);
+  book_ = nullptr;
+  sheet_ = nullptr;
+}
+
 void XlsxWorkbook::SetCell(int row, int column, const QString& text) {
   if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
     throw Failure(
@@ -29,21 +62,30 @@ void XlsxWorkbook::SetCell(int row, int column, const QString& text) {
             .arg(kMaxRows)
             .arg(kMaxColumns));
   }
-  const auto r = static_cast<size_t>(row - 1);
-  const auto c = static_cast<size_t>(column - 1);
-  if (rows_.size() <= r) {
-    if (text.isEmpty())
-      return;
-    rows_.resize(r + 1);
+  if (book_ == nullptr) {
+    throw Failure(u"Cell (%1, %2) cannot be written: the workbook %3 is complete."_s.arg(row)
+                      .arg(column)
+                      .arg(path_));
   }
-  std::vector<QString>& cells = rows_[r];
-  if (cells.size() <= c) {
+  if (row < row_) {
+    throw Failure(
+        u"Cell (%1, %2) cannot be written: the sheet is written row by row, and row %3 has "
+        u"begun."_s.arg(row)
+            .arg(column)
+            .arg(row_));
+  }
+  if (row > row_) {
+    WriteRow();
+    row_ = row;
+  }
+  const auto c = static_cast<size_t>(column - 1);
+  if (cells_.size() <= c) {
     if (text.isEmpty())
       return;
-    cells.resize(c + 1);
+    cells_.resize(c + 1);
   }
   const qsizetype fit = CellTextFit(text);
-  cells[c] = fit == text.size() ? text : text.left(fit);
+  cells_[c] = fit == text.size() ? text : text.left(fit);
   if (fit < text.size()) {
     throw Failure(
         u"The text for cell (%1, %2) has %3 characters; a cell holds at most %4, so only the "
@@ -55,71 +97,73 @@ void XlsxWorkbook::SetCell(int row, int column, const QString& text) {
   }
 }
 
-void XlsxWorkbook::AutofitColumns() {
-  std::vector<int> widest;
-  for (const std::vector<QString>& cells : rows_) {
-    if (widest.size() < cells.size())
-      widest.resize(cells.size(), 0);
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (!cells[c].isEmpty())
-        widest[c] = std::max(widest[c], CellTextWidth(cells[c]));
-    }
+// The row being written goes to the file, and its widths to those kept.
+void XlsxWorkbook::WriteRow() {
+  std::vector<QString> cells;
+  cells.swap(cells_);
+  if (widest_.size() < cells.size())
+    widest_.resize(cells.size(), 0);
+  lxw_error failed = LXW_NO_ERROR;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    if (cells[c].isEmpty())
+      continue;
+    widest_[c] = std::max(widest_[c], CellTextWidth(cells[c]));
+    // Always a string cell: a text that starts with "=" stays text.
+    const lxw_error error =
+        worksheet_write_string(sheet_, static_cast<lxw_row_t>(row_ - 1), static_cast<lxw_col_t>(c),
+                               CellTextBytes(cells[c]).constData(), nullptr);
+    if (failed == LXW_NO_ERROR)
+      failed = error;
   }
-  for (size_t c = 0; c < widest.size(); ++c) {
-    // One character's room beside the text, as the sheet's own fitting leaves.
-    if (widest[c] > 0) {
-      widths_[static_cast<int>(c) + 1] = std::min(kMaxColumnWidth, widest[c] + 1.0);
-    }
-  }
-}
-
-QString XlsxWorkbook::Cell(int row, int column) const {
-  if (row < 1 || column < 1 || static_cast<size_t>(row) > rows_.size())
-    return {};
-  const std::vector<QString>& cells = rows_[static_cast<size_t>(row - 1)];
-  return static_cast<size_t>(column) <= cells.size() ? cells[static_cast<size_t>(column - 1)]
-                                                     : QString();
-}
-
-double XlsxWorkbook::ColumnWidth(int column) const {
-  const auto found = widths_.find(column);
-  return found != widths_.end() ? found->second : 0;
-}
-
-void XlsxWorkbook::Write(const QString& path, const QString& scratchFolder) const {
-  QByteArray scratch = QFile::encodeName(scratchFolder);
-  lxw_workbook_options options{};
-  options.constant_memory = LXW_FALSE;
-  options.tmpdir = scratch.data();
-  lxw_workbook* book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
-  if (book == nullptr)
-    throw Failure(u"Cannot create the workbook: "_s + path);
-  lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
-
-  lxw_error failed = sheet != nullptr ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
-  for (const auto& [column, width] : widths_) {
-    if (failed != LXW_NO_ERROR)
-      break;
-    const auto at = static_cast<lxw_col_t>(column - 1);
-    failed = worksheet_set_column(sheet, at, at, width, nullptr);
-  }
-  for (size_t r = 0; r < rows_.size() && failed == LXW_NO_ERROR; ++r) {
-    const std::vector<QString>& cells = rows_[r];
-    for (size_t c = 0; c < cells.size() && failed == LXW_NO_ERROR; ++c) {
-      if (cells[c].isEmpty())
-        continue;
-      // Always a string cell: a text that starts with "=" stays text.
-      failed = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                      CellTextBytes(cells[c]).constData(), nullptr);
-    }
-  }
-
-  const lxw_error closed = workbook_close(book);  // frees the book in every case
-  if (failed == LXW_NO_ERROR)
-    failed = closed;
   if (failed != LXW_NO_ERROR) {
-    QFile::remove(path);
-    throw Failure(u"Cannot write the workbook %1: %2"_s.arg(path, LibraryError(failed)));
+    throw Failure(u"Cannot write row %1 of the workbook %2: %3"_s.arg(row_).arg(path_,
+                                                                               LibraryError(failed)));
+  }
+}
+
+void XlsxWorkbook::AutofitColumns() {
+  fitted_.assign(std::max(widest_.size(), cells_.size()), 0);
+  for (size_t c = 0; c < fitted_.size(); ++c) {
+    int widest = c < widest_.size() ? widest_[c] : 0;
+    if (c < cells_.size() && !cells_[c].isEmpty())
+      widest = std::max(widest, CellTextWidth(cells_[c]));
+    // One character's room beside the text, as the sheet's own fitting leaves.
+    if (widest > 0)
+      fitted_[c] = std::min(kMaxColumnWidth, widest + 1.0);
+  }
+}
+
+void XlsxWorkbook::Close() {
+  if (book_ == nullptr)
+    return;
+  lxw_error failed = LXW_NO_ERROR;
+  QString description;
+  try {
+    WriteRow();
+  } catch (const Failure& failure) {
+    description = failure.description();
+  }
+  // The column widths go before the rows in the file, and the writer puts
+  // them there when it closes it, whenever they were set.
+  for (size_t c = 0; c < fitted_.size() && description.isEmpty(); ++c) {
+    if (fitted_[c] <= 0)
+      continue;
+    const auto at = static_cast<lxw_col_t>(c);
+    failed = worksheet_set_column(sheet_, at, at, fitted_[c], nullptr);
+    if (failed != LXW_NO_ERROR)
+      description = u"Cannot write the workbook %1: %2"_s.arg(path_, LibraryError(failed));
+  }
+  if (!description.isEmpty()) {
+    Discard();
+    QFile::remove(path_);
+    throw Failure(description);
+  }
+  failed = workbook_close(book_);  // frees the book in every case
+  book_ = nullptr;
+  sheet_ = nullptr;
+  if (failed != LXW_NO_ERROR) {
+    QFile::remove(path_);
+    throw Failure(u"Cannot write the workbook %1: %2"_s.arg(path_, LibraryError(failed)));
   }
 }
 

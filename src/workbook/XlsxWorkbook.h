@@ -1,16 +1,23 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
-#include <map>
 #include <vector>
 
 #include "platform/Spreadsheet.h"
 
+struct lxw_workbook;
+struct lxw_worksheet;
+
 namespace vistarel {
 
-// A workbook of one sheet held in memory, cell by cell in any order, and
-// written out as an .xlsx file when it is handed to the user.
+// A workbook of one sheet written as an .xlsx file while its cells come, row
+// after row, so that a sheet of a million rows costs no more memory than one:
+// a row goes to the file as soon as a later row begins, and the file is
+// complete when it is closed. Cells of the row being written may come in any
+// order; a cell of an earlier row fails. The widths that fitting the columns
+// needs are kept as the rows go by.
 class XlsxWorkbook final : public ISpreadsheetWorkbook {
  public:
   static constexpr int kMaxRows = 1048576;
@@ -18,23 +25,39 @@ class XlsxWorkbook final : public ISpreadsheetWorkbook {
   // The widest column a sheet allows, in character widths.
   static constexpr double kMaxColumnWidth = 255;
 
+  // Begins the file at `path`; the writer keeps the rows written so far in a
+  // scratch file in `scratchFolder`. Throws Failure when it cannot begin.
+  XlsxWorkbook(const QString& path, const QString& scratchFolder);
+  // A workbook that was not closed leaves no file behind.
+  ~XlsxWorkbook() override;
+  XlsxWorkbook(const XlsxWorkbook&) = delete;
+  XlsxWorkbook& operator=(const XlsxWorkbook&) = delete;
+
   // Stores the text as a text cell; empty text empties the cell. A text longer
   // than a cell holds keeps what fits and the call then fails, so that the cut
   // is reported rather than silent.
   void SetCell(int row, int column, const QString& text) override;
+  // Fits the columns to the rows written so far, the row being written too.
   void AutofitColumns() override;
+  int SheetRows() const override { return kMaxRows; }
 
-  QString Cell(int row, int column) const;
-  // The fitted width of a column in character widths; 0 when it was not fitted.
-  double ColumnWidth(int column) const;
-
-  // Writes the sheet as an .xlsx file at `path`; the writer keeps its scratch
-  // files in `scratchFolder`. Throws Failure when the file cannot be written.
-  void Write(const QString& path, const QString& scratchFolder) const;
+  const QString& Path() const { return path_; }
+  // Writes the last row and completes the file. Throws Failure when the file
+  // cannot be written; it is then removed.
+  void Close();
 
  private:
-  std::vector<std::vector<QString>> rows_;  // grows to the highest cell written
-  std::map<int, double> widths_;
+  void WriteRow();
+  void Discard() noexcept;
+
+  QString path_;
+  QByteArray scratchFolder_;  // the writer refers to it until the file is closed
+  lxw_workbook* book_ = nullptr;
+  lxw_worksheet* sheet_ = nullptr;
+  int row_ = 0;                   // the row being written, from 1; 0 before the first
+  std::vector<QString> cells_;    // its cells, up to the last one written
+  std::vector<int> widest_;       // per column, of the rows written to the file
+  std::vector<double> fitted_;    // per column, as fitted; 0 when not fitted
 };
 
 }  // namespace vistarel

@@ -56,7 +56,9 @@ TEST(LibreOfficeReadBack, CalcReadsEveryCellAsItWasGiven) {
   if (!program || program->arguments.value(0) != u"-n"_s) {
     GTEST_SKIP() << "LibreOffice Calc is not installed; the file's XML is checked elsewhere";
   }
-  XlsxWorkbook book;
+  test::TempTree tree;
+  const QString file = tree.Path(u"book.xlsx"_s);
+  XlsxWorkbook book(file, tree.root());
   const std::vector<QStringList> cells = {
       {u"=SUM(A2:A3)"_s, u"=1+1"_s, u"General - Format"_s},
       {u"_x0041_ stays"_s, u"line one\nline two"_s, u"bell\x07 and tab\t"_s},
@@ -67,9 +69,7 @@ TEST(LibreOfficeReadBack, CalcReadsEveryCellAsItWasGiven) {
       book.SetCell(static_cast<int>(r) + 1, static_cast<int>(c) + 1, cells[r][c]);
     }
   }
-  test::TempTree tree;
-  const QString file = tree.Path(u"book.xlsx"_s);
-  book.Write(file, tree.root());
+  book.Close();
 
   QProcess soffice;
   soffice.start(

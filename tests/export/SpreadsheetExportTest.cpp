@@ -133,6 +133,41 @@ TEST_F(SpreadsheetExport, AFailingCellIsReportedWithItsStepAndTheExportGoesOn) {
   EXPECT_EQ(form->MousePointer(), mouse_pointer::kDefault);
 }
 
+TEST_F(SpreadsheetExport, RowsBelowTheSheetsEndAreLeftOutWithOneReport) {
+  const struct {
+    int rows;
+    int sheetRows;
+    QString report;  // empty: none
+  } cases[] = {
+      {3, 4, {}},
+      {4, 4, u"The sheet ends at row 4, so the last row of the results was left out."_s},
+      {6, 4, u"The sheet ends at row 4, so the last 3 rows of the results were left out."_s},
+  };
+  for (const auto& sheet : cases) {
+    table().RemoveAllRows();
+    FillRows(sheet.rows);
+    fakes.spreadsheet.calls.clear();
+    fakes.dialogs.boxes.clear();
+    fakes.spreadsheet.sheetRows = sheet.sheetRows;
+    Press();
+    const auto cells = fakes.spreadsheet.Calls(u"Cells"_s);
+    ASSERT_EQ(cells.size(), 50u * static_cast<size_t>(std::min(sheet.rows + 1, sheet.sheetRows)))
+        << sheet.rows;
+    EXPECT_EQ(cells.back().row, std::min(sheet.rows + 1, sheet.sheetRows));
+    const QStringList reports = fakes.dialogs.ErrorReportTexts();
+    if (sheet.report.isEmpty()) {
+      EXPECT_TRUE(reports.isEmpty()) << sheet.rows;
+      continue;
+    }
+    ASSERT_EQ(reports.size(), 1) << sheet.rows;
+    EXPECT_TRUE(reports[0].contains(sheet.report)) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(u"Form1.PushButton9_Click at line 136"_s));
+    // The sheet is fitted and shown with the rows it holds.
+    EXPECT_EQ(fakes.spreadsheet.Operations().mid(fakes.spreadsheet.Operations().size() - 3),
+              (QStringList{u"Columns.Autofit"_s, u"Visible"_s, u"Release"_s}));
+  }
+}
+
 TEST_F(SpreadsheetExport, RowsCannotBeRemovedOrRefilledDuringTheExport) {
   FillRows(2);
   form->InputList().Append(u"/videos/other.mp4"_s);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 
@@ -11,7 +14,8 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-class ResultTable : public testing::Test {
+// The 50 fixed columns.
+class ResultCells : public testing::Test {
  protected:
   void SetUp() override {
     for (const FixedColumn& column : FixedColumns()) {
@@ -19,6 +23,11 @@ class ResultTable : public testing::Test {
     }
   }
   ResultTableModel table;
+};
+
+// The same, checked as a model on every change.
+class ResultTable : public ResultCells {
+ protected:
   QAbstractItemModelTester tester{&table, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
@@ -84,6 +93,75 @@ TEST_F(ResultTable, ColumnNumbersStopAtTheSixteenBitLimit) {
   while (table.ColumnCount() < ResultTableModel::kMaxColumns) table.AppendColumn(u"c"_s);
   EXPECT_THROW(table.AppendColumn(u"one too many"_s), Failure);
   EXPECT_EQ(table.ColumnCount(), ResultTableModel::kMaxColumns);
+}
+
+// Cells are kept where they cost least: shared down the column, as a part of
+// the row's path, or in the row itself. Each reads back as written, through
+// every read, also after being written again in the last row or an earlier one.
+TEST_F(ResultCells, EveryCellReadsBackAsWrittenWhereverItIsKept) {
+  constexpr int kRows = SharedTexts::kMost + 300;  // past what a column shares
+  const QString longPath = u"/v/"_s + QString(40000, u'p') + u"/long.mp4"_s;
+  std::map<std::pair<int, int>, QString> written;
+  const auto write = [&](int row, int subItem, const QString& text) {
+    table.SetSubItem(row, subItem, text);
+    written[{row, subItem + 1}] = text;
+  };
+  for (int r = 1; r <= kRows; ++r) {
+    const QString path = r == 7 ? longPath : u"/videos/take %1/clip %2.mp4"_s.arg(r % 3).arg(r);
+    written[{table.AddRow(path), 1}] = path;
+    const struct {
+      int subItem;
+      QString text;
+    } cells[] = {
+        {1, u"MPEG-4"_s},                                   // repeats down the column
+        {2, u"%1 MiB"_s.arg(r)},                            // shared, then the row's own
+        {3, QString(r % 100 == 0 ? 40000 : 5, QChar(u'a' + r % 26)) + QString::number(r)},
+        {4, u"clip %1"_s.arg(r)},                           // inside the path
+        {5, QString()},
+        {39, FileNameOf(path)},
+        {45, FolderOf(path)},
+        {47, path},
+        {48, path + u"x"_s},                                // longer than the path
+    };
+    for (const auto& cell : cells) write(r, cell.subItem, cell.text);
+    // Written again in the row being filled, and in an earlier row.
+    if (r % 97 == 0)
+      write(r, 2, u"again %1"_s.arg(r));
+    if (r % 89 == 0)
+      write(r / 2, r % 2 == 0 ? 2 : 48, u"later %1"_s.arg(r));
+    if (r % 83 == 0)
+      write(r / 3, 3, QString());
+  }
+
+  for (int r = 1; r <= kRows; ++r) {
+    for (int column = 1; column <= table.ColumnCount(); ++column) {
+      const auto found = written.find({r, column});
+      const QString expected = found != written.end() ? found->second : QString();
+      ASSERT_EQ(table.Cell(r, column), expected) << "row " << r << ", column " << column;
+      ASSERT_EQ(table.CellView(r, column), expected) << "row " << r << ", column " << column;
+    }
+  }
+}
+
+TEST_F(ResultTable, ARemovedColumnTakesItsCellsAndLeavesTheOthersWhole) {
+  table.AppendColumn(u"File General - Comment"_s);
+  table.AppendColumn(u"File General - Tags"_s);
+  for (int r = 1; r <= 3; ++r) {
+    const int row = table.AddRow(u"/v/%1.mp4"_s.arg(r));
+    for (int sub = 1; sub < table.ColumnCount(); ++sub) {
+      // Texts of the row's own before and after the removed columns.
+      table.SetSubItem(row, sub, QString(r + sub % 3, QChar(u'a' + sub % 26)) + QString::number(sub));
+    }
+  }
+  const QString kept = table.Cell(2, 50);
+  table.RemoveColumnsAfter(kFixedColumnCount);
+  EXPECT_EQ(table.Cell(2, 50), kept);
+  EXPECT_EQ(table.CellView(3, 2), table.Cell(3, 2));
+  table.AppendColumn(u"File General - Comment"_s);
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(table.Cell(r, 51), QString()) << r;
+  table.SetSubItem(3, 50, u"new"_s);
+  EXPECT_EQ(table.Cell(3, 51), u"new"_s);
+  EXPECT_EQ(table.Cell(3, 50), QString(3 + 49 % 3, QChar(u'a' + 49 % 26)) + u"49"_s);
 }
 
 TEST(ResultTableSize, HoldsManyRowsWithSparseCells) {

@@ -11,16 +11,21 @@ namespace {
 class RecordingWorkbook final : public ISpreadsheetWorkbook {
  public:
   explicit RecordingWorkbook(RecordingSpreadsheet& owner) : owner_(owner) {}
+  // Refuses what the real sheet refuses: a row before the latest, a row below the last.
   void SetCell(int row, int column, const QString& text) override {
-    if (owner_.failingCells.count({row, column}) != 0) {
+    if (owner_.failingCells.count({row, column}) != 0 || row < latestRow_ ||
+        row > owner_.sheetRows) {
       throw Failure(u"The cell refused the value"_s);
     }
+    latestRow_ = row;
     owner_.Record({u"Cells"_s, row, column, text});
   }
   void AutofitColumns() override { owner_.Record({u"Columns.Autofit"_s, 0, 0, {}}); }
+  int SheetRows() const override { return owner_.sheetRows; }
 
  private:
   RecordingSpreadsheet& owner_;
+  int latestRow_ = 0;
 };
 
 class RecordingApplication final : public ISpreadsheetApplication {

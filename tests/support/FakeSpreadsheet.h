@@ -36,6 +36,8 @@ class RecordingSpreadsheet final : public ISpreadsheet {
   bool installed = true;
   // Cells (row, column) whose assignment fails.
   std::set<std::pair<int, int>> failingCells;
+  // The rows of a workbook's sheet.
+  int sheetRows = 1048576;
   std::vector<SpreadsheetCall> calls;
   // Runs after each recorded operation, as the user could act meanwhile; may be empty.
   std::function<void(const SpreadsheetCall&)> onCall;

@@ -11,10 +11,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray Unzip(const QString& archive, const QString& member, QString& error) {
+// unzip's exit code when the archive has no such member.
+constexpr int kNoSuchMember = 11;
+
+QByteArray Unzip(const QString& archive, const QString& member, QString& error,
+                 bool optional = false) {
   QProcess unzip;
   unzip.start(u"unzip"_s, {u"-p"_s, archive, member});
-  if (!unzip.waitForFinished(60000) || unzip.exitCode() != 0) {
+  const bool finished = unzip.waitForFinished(60000);
+  if (finished && optional && unzip.exitCode() == kNoSuchMember)
+    return {};
+  if (!finished || unzip.exitCode() != 0) {
     error = u"unzip failed for "_s + member + u": "_s +
             QString::fromLocal8Bit(unzip.readAllStandardError());
     return {};
@@ -51,9 +58,10 @@ QString DecodeEscapes(const QString& text) {
 ReadSheet ReadXlsx(const QString& path) {
   ReadSheet sheet;
   QStringList strings;
-  const QByteArray shared = Unzip(path, u"xl/sharedStrings.xml"_s, sheet.error);
+  // A sheet written row by row holds its texts in the cells, without this part.
+  const QByteArray shared = Unzip(path, u"xl/sharedStrings.xml"_s, sheet.error, true);
   QXmlStreamReader sst(shared);
-  while (!sst.atEnd()) {
+  while (!shared.isEmpty() && !sst.atEnd()) {
     if (sst.readNext() != QXmlStreamReader::StartElement)
       continue;
     if (sst.name() == u"si"_s)
@@ -67,6 +75,7 @@ ReadSheet ReadXlsx(const QString& path) {
   const QByteArray data = Unzip(path, u"xl/worksheets/sheet1.xml"_s, sheet.error);
   QXmlStreamReader xml(data);
   std::pair<int, int> position;
+  QString type;
   while (!xml.atEnd()) {
     if (xml.readNext() != QXmlStreamReader::StartElement)
       continue;
@@ -77,12 +86,16 @@ ReadSheet ReadXlsx(const QString& path) {
       for (int c = first; c <= last; ++c) sheet.widths[c] = attributes.value(u"width"_s).toDouble();
     } else if (xml.name() == u"c"_s) {
       position = CellPosition(attributes.value(u"r"_s).toString());
-      if (attributes.value(u"t"_s) != u"s"_s)
-        ++sheet.cellsNotSharedStrings;
+      type = attributes.value(u"t"_s).toString();
+      if (type != u"s"_s && type != u"inlineStr"_s)
+        ++sheet.cellsNotText;
     } else if (xml.name() == u"f"_s) {
       ++sheet.formulas;
     } else if (xml.name() == u"v"_s) {
-      sheet.cells[position] = strings.value(xml.readElementText().toInt());
+      const QString value = xml.readElementText();
+      sheet.cells[position] = type == u"s"_s ? strings.value(value.toInt()) : value;
+    } else if (xml.name() == u"t"_s) {  // the text of an inline string
+      sheet.cells[position] += DecodeEscapes(xml.readElementText());
     }
   }
   if (xml.hasError())

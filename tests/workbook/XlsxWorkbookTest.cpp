@@ -1,6 +1,9 @@
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "base/Failure.h"
 #include "support/SheetReader.h"
@@ -45,8 +48,35 @@ TEST(CellText, MeasuresTheLongestLineWithWideCharactersCountingTwice) {
   EXPECT_EQ(CellTextWidth(QString()), 0);
 }
 
-TEST(XlsxWorkbook, WritesEveryCellAsTextInAnyOrderAndReadsBackCellByCell) {
-  XlsxWorkbook book;
+// Workbooks written in a folder of their own and read back from their files.
+class Workbook : public testing::Test {
+ protected:
+  QString Path(const QString& name = u"book.xlsx"_s) const { return tree.Path(name); }
+  test::ReadSheet CloseAndRead(XlsxWorkbook& book) const {
+    book.Close();
+    test::ReadSheet sheet = test::ReadXlsx(book.Path());
+    EXPECT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
+    return sheet;
+  }
+  QStringList Entries() const {
+    return QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
+  // The files this process holds open in the folder, with their sizes.
+  std::map<QString, qint64> OpenScratchFiles() const {
+    std::map<QString, qint64> open;
+    for (const QFileInfo& fd : QDir(u"/proc/self/fd"_s).entryInfoList(QDir::Files | QDir::System)) {
+      const QString target = fd.symLinkTarget();
+      if (target.startsWith(tree.root()))
+        open[target] = QFileInfo(fd.filePath()).size();
+    }
+    return open;
+  }
+
+  test::TempTree tree;
+};
+
+TEST_F(Workbook, WritesEveryCellAsTextRowByRowInAnyOrderWithinARow) {
+  XlsxWorkbook book(Path(), tree.root());
   const std::map<std::pair<int, int>, QString> cells = {
       {{1, 1}, u"=SUM(A2:A3)"_s},
       {{1, 2}, u"General - Format"_s},
@@ -59,46 +89,56 @@ TEST(XlsxWorkbook, WritesEveryCellAsTextInAnyOrderAndReadsBackCellByCell) {
       {{3, 4}, u"日本語 ünï 🎬"_s},
       {{40, 700}, u"far away"_s},
   };
-  // Backwards, so that nothing depends on the order of arrival.
-  for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
-    book.SetCell(it->first.first, it->first.second, it->second);
+  // Each row's cells backwards: within a row, nothing depends on the order.
+  for (auto row = cells.begin(); row != cells.end();) {
+    auto next = cells.upper_bound({row->first.first, XlsxWorkbook::kMaxColumns});
+    for (auto it = std::make_reverse_iterator(next); it != std::make_reverse_iterator(row); ++it)
+      book.SetCell(it->first.first, it->first.second, it->second);
+    if (row->first.first == 2) {
+      book.SetCell(2, 5, u"overwritten"_s);
+      book.SetCell(2, 5, QString());
+    }
+    row = next;
   }
-  book.SetCell(2, 5, u"overwritten"_s);
-  book.SetCell(2, 5, QString());
   book.AutofitColumns();
 
-  test::TempTree tree;
-  const QString path = tree.Path(u"book.xlsx"_s);
-  book.Write(path, tree.root());
-  const test::ReadSheet sheet = test::ReadXlsx(path);
-  ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
+  const test::ReadSheet sheet = CloseAndRead(book);
   EXPECT_EQ(sheet.cells, cells);
   EXPECT_EQ(sheet.formulas, 0);
-  EXPECT_EQ(sheet.cellsNotSharedStrings, 0);
+  EXPECT_EQ(sheet.cellsNotText, 0);
   // The longest text plus one; the file stores widths with the font's padding.
-  EXPECT_EQ(book.ColumnWidth(1), 12.0);
-  EXPECT_EQ(book.ColumnWidth(2), 17.0);
   EXPECT_NEAR(sheet.widths.at(1), 12.0, 1.0);
   EXPECT_NEAR(sheet.widths.at(2), 17.0, 1.0);
   EXPECT_EQ(sheet.widths.count(5), 0u);  // emptied again: not fitted
   // The writer's scratch files are gone.
-  EXPECT_EQ(QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-            QStringList{u"book.xlsx"_s});
+  EXPECT_EQ(Entries(), QStringList{u"book.xlsx"_s});
 }
 
-TEST(XlsxWorkbook, AutofitMeasuresOnlyWhatIsThereWhenAsked) {
-  XlsxWorkbook book;
-  book.SetCell(1, 1, u"short"_s);
-  book.AutofitColumns();
-  book.SetCell(2, 1, QString(300, u'w'));
-  EXPECT_EQ(book.ColumnWidth(1), 6.0);
-  book.AutofitColumns();
-  EXPECT_EQ(book.ColumnWidth(1), XlsxWorkbook::kMaxColumnWidth);
-  EXPECT_EQ(book.ColumnWidth(2), 0.0);
+TEST_F(Workbook, AutofitMeasuresTheRowsWrittenSoFarTheLatestToo) {
+  const struct {
+    const char* fitted;
+    bool fitAfterLongRow;
+    double width;  // of column 1
+  } cases[] = {
+      {"before the long row", false, 6.0},
+      {"after the long row", true, XlsxWorkbook::kMaxColumnWidth},
+  };
+  for (const auto& fit : cases) {
+    XlsxWorkbook book(Path(QString::fromLatin1(fit.fitted) + u".xlsx"_s), tree.root());
+    book.SetCell(1, 1, u"short"_s);
+    book.AutofitColumns();  // row 1 is still being written
+    book.SetCell(2, 1, QString(300, u'w'));
+    book.SetCell(3, 2, u"x"_s);
+    if (fit.fitAfterLongRow)
+      book.AutofitColumns();
+    const test::ReadSheet sheet = CloseAndRead(book);
+    EXPECT_NEAR(sheet.widths.at(1), fit.width, 1.0) << fit.fitted;
+    EXPECT_EQ(sheet.widths.count(2), fit.fitAfterLongRow ? 1u : 0u) << fit.fitted;
+  }
 }
 
-TEST(XlsxWorkbook, TooLongTextKeepsWhatFitsAndTheCutIsReported) {
-  XlsxWorkbook book;
+TEST_F(Workbook, TooLongTextKeepsWhatFitsAndTheCutIsReported) {
+  XlsxWorkbook book(Path(), tree.root());
   const QString longText = QString(kMaxCellCharacters, u'x') + u"tail"_s;
   try {
     book.SetCell(2, 3, longText);
@@ -106,29 +146,56 @@ TEST(XlsxWorkbook, TooLongTextKeepsWhatFitsAndTheCutIsReported) {
   } catch (const Failure& failure) {
     EXPECT_TRUE(failure.description().contains(u"32771 characters"_s));
   }
-  EXPECT_EQ(book.Cell(2, 3), longText.left(kMaxCellCharacters));
-
-  test::TempTree tree;
-  book.Write(tree.Path(u"long.xlsx"_s), tree.root());
-  EXPECT_EQ(test::ReadXlsx(tree.Path(u"long.xlsx"_s)).cells.at({2, 3}), book.Cell(2, 3));
+  EXPECT_EQ(CloseAndRead(book).cells.at({2, 3}), longText.left(kMaxCellCharacters));
 }
 
-TEST(XlsxWorkbook, CellsOutsideTheSheetFailAndLeaveItAlone) {
-  XlsxWorkbook book;
+TEST_F(Workbook, CellsOutsideTheSheetOrBeforeTheLatestRowFailAndLeaveItAlone) {
+  XlsxWorkbook book(Path(), tree.root());
   EXPECT_THROW(book.SetCell(0, 1, u"x"_s), Failure);
   EXPECT_THROW(book.SetCell(1, XlsxWorkbook::kMaxColumns + 1, u"x"_s), Failure);
   EXPECT_THROW(book.SetCell(XlsxWorkbook::kMaxRows + 1, 1, u"x"_s), Failure);
+  book.SetCell(3, 2, u"b"_s);
+  book.SetCell(3, 1, u"a"_s);
+  try {
+    book.SetCell(2, 7, u"late"_s);
+    FAIL() << "a cell of an earlier row was taken";
+  } catch (const Failure& failure) {
+    EXPECT_TRUE(failure.description().contains(u"row by row, and row 3 has begun"_s))
+        << failure.description().toStdString();
+  }
   book.SetCell(XlsxWorkbook::kMaxRows, XlsxWorkbook::kMaxColumns, u"last"_s);
-  EXPECT_EQ(book.Cell(XlsxWorkbook::kMaxRows, XlsxWorkbook::kMaxColumns), u"last"_s);
+  EXPECT_THROW(book.SetCell(3, 3, u"late"_s), Failure);
+  const std::map<std::pair<int, int>, QString> expected = {
+      {{3, 1}, u"a"_s},
+      {{3, 2}, u"b"_s},
+      {{XlsxWorkbook::kMaxRows, XlsxWorkbook::kMaxColumns}, u"last"_s}};
+  EXPECT_EQ(CloseAndRead(book).cells, expected);
+  EXPECT_THROW(book.SetCell(XlsxWorkbook::kMaxRows, 1, u"after"_s), Failure);
 }
 
-TEST(XlsxWorkbook, AnUnwritableFileFailsWithThePath) {
-  XlsxWorkbook book;
+TEST_F(Workbook, RowsGoToTheScratchFileAsTheyComeAndAnUnclosedWorkbookLeavesNothing) {
+  const auto before = OpenScratchFiles();
+  {
+    XlsxWorkbook book(Path(), tree.root());
+    for (int row = 1; row <= 2000; ++row) {
+      for (int column = 1; column <= 3; ++column)
+        book.SetCell(row, column, u"/videos/clip %1 in column %2.mp4"_s.arg(row).arg(column));
+    }
+    auto open = OpenScratchFiles();
+    for (const auto& [file, size] : before) open.erase(file);
+    ASSERT_EQ(open.size(), 1u);
+    EXPECT_GT(open.begin()->second, 100000) << "the rows are held, not written";
+  }
+  EXPECT_EQ(OpenScratchFiles(), before);
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
+TEST_F(Workbook, AnUnwritableFileFailsWithThePath) {
+  const QString path = Path(u"missing-folder/book.xlsx"_s);
+  XlsxWorkbook book(path, tree.root());
   book.SetCell(1, 1, u"x"_s);
-  test::TempTree tree;
-  const QString path = tree.Path(u"missing-folder/book.xlsx"_s);
   try {
-    book.Write(path, tree.root());
+    book.Close();
     FAIL() << "no failure";
   } catch (const Failure& failure) {
     EXPECT_TRUE(failure.description().contains(path));
