@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <memory>
+
 namespace vistarel {
 
 // Takes the user's locale from the environment and, when its character type is
@@ -14,6 +16,16 @@ namespace vistarel {
 // QApplication's construction applies the environment's locale anew, so this
 // must run after it.
 void UseUtf8CharacterType();
+
+// Makes the program's application object, then switches the character type:
+// the object's making applies the environment's locale, which the switch must
+// follow. Start-up and the locale tests both start this way.
+template <class Application>
+std::unique_ptr<Application> MakeApplicationWithUtf8CharacterType(int& argc, char** argv) {
+  auto application = std::make_unique<Application>(argc, argv);
+  UseUtf8CharacterType();
+  return application;
+}
 
 // True when the process's character type turns text into UTF-8 bytes.
 bool CharacterTypeIsUtf8();

@@ -46,9 +46,7 @@ int RunApplication(int argc, char** argv) {
     return 1;
   }
 
-  QApplication application(argc, argv);
-  // Only now: making the application has just applied the environment's locale.
-  UseUtf8CharacterType();
+  const auto application = MakeApplicationWithUtf8CharacterType<QApplication>(argc, argv);
   QApplication::setOrganizationName(u"Quorvane"_s);
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
   QApplication::setDesktopFileName(u"com.quorvane.Vistarel"_s);

@@ -11,6 +11,7 @@
 #include "base/Failure.h"
 #include "desktop/FileProperties.h"
 #include "desktop/LinuxFileSystem.h"
+#include "support/FailureOf.h"
 #include "support/FakeFileSystem.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
@@ -20,17 +21,7 @@ namespace vistarel {
 namespace {
 
 using namespace Qt::StringLiterals;
-
-template <class Call>
-Failure FailureOf(Call&& call) {
-  try {
-    call();
-  } catch (const Failure& failure) {
-    return failure;
-  }
-  ADD_FAILURE() << "the call did not fail";
-  return Failure({});
-}
+using test::FailureOf;
 
 QString Described(const char* mimeType) {
   return QMimeDatabase().mimeTypeForName(QString::fromLatin1(mimeType)).comment();

@@ -13,6 +13,7 @@
 #include "desktop/ShellDetails.h"
 #include "media/MediaInfoDLL.h"
 #include "media/ShellMediaValues.h"
+#include "support/FailureOf.h"
 #include "support/FakeMediaLibrary.h"
 #include "support/InProcessShell.h"
 #include "support/SharedMediaParse.h"
@@ -163,12 +164,8 @@ TEST_F(ShellFolderTest, ItemsNamedIsCaseBlindListsOnceAndSeesAChangedFolder) {
   EXPECT_EQ(shell.Namespace(tree.root())->ItemsNamed(u"clip"_s).size(), 4);
   EXPECT_EQ(listings, 2);
 
-  try {
-    shell.Namespace(tree.Path(u"missing"_s));
-    ADD_FAILURE() << "a missing folder was found";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.number(), failure_number::kPathNotFound);
-  }
+  EXPECT_EQ(test::FailureOf([&] { shell.Namespace(tree.Path(u"missing"_s)); }).number(),
+            failure_number::kPathNotFound);
   EXPECT_THROW(shell.Namespace(tree.Path(u"clip.mp4"_s)), Failure);
 }
 

@@ -10,6 +10,7 @@
 
 #include "base/Failure.h"
 #include "desktop/LinuxFileSystem.h"
+#include "support/FailureOf.h"
 #include "support/TempTree.h"
 
 namespace vistarel {
@@ -137,30 +138,18 @@ TEST_F(TextFile, FailuresCarryTheirNumbers) {
       {tree.Folder(u"a folder"_s), failure_number::kPathFileAccess},
   };
   for (const auto& [path, number] : cases) {
-    try {
-      fileSystem.CreateTextFile(path, true);
-      ADD_FAILURE() << "created " << path.toStdString();
-    } catch (const Failure& failure) {
-      EXPECT_EQ(failure.number(), number) << path.toStdString();
-      EXPECT_TRUE(failure.description().endsWith(u": "_s + path)) << path.toStdString();
-    }
+    const Failure failure = test::FailureOf([&] { fileSystem.CreateTextFile(path, true); });
+    EXPECT_EQ(failure.number(), number) << path.toStdString();
+    EXPECT_TRUE(failure.description().endsWith(u": "_s + path)) << path.toStdString();
   }
   if (geteuid() != 0) {
     const QString locked = tree.Folder(u"locked"_s);
     ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0555), 0);
-    try {
-      fileSystem.CreateTextFile(locked + u"/results.txt"_s, true);
-      ADD_FAILURE() << "wrote into a read-only folder";
-    } catch (const Failure& failure) {
-      EXPECT_EQ(failure.number(), failure_number::kPermissionDenied);
-    }
+    EXPECT_EQ(test::FailureOf([&] { fileSystem.CreateTextFile(locked + u"/results.txt"_s, true); })
+                  .number(),
+              failure_number::kPermissionDenied);
   }
-  try {
-    fileSystem.CreateTextFile(existing, false);
-    ADD_FAILURE() << "replaced a file it was told to keep";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.number(), 58);
-  }
+  EXPECT_EQ(test::FailureOf([&] { fileSystem.CreateTextFile(existing, false); }).number(), 58);
   EXPECT_EQ(ContentOf(existing), QByteArray("kept"));
 }
 

@@ -113,9 +113,22 @@ TEST_F(ExtractionRun, EachFileHasAFreshHandleForItsOpenAnd38QueriesInColumnOrder
     EXPECT_EQ(first[1].name, u"Open"_s);
     const auto handle = first[1].handle;
     EXPECT_NE(handle, nullptr);
-    for (int sub = 1; sub <= kMediaColumnCount; ++sub) {
-      const FixedColumn& column = FixedColumns()[size_t(sub)];
-      EXPECT_EQ(first[1 + sub].name, u"Get %1 %2"_s.arg(int(column.stream)).arg(column.parameter));
+    // Stream kind (0 general, 1 video, 2 audio) and parameter, in column order.
+    static const QStringList queries = {
+        u"0 Format"_s, u"0 Format/Info"_s, u"0 FileSize/String3"_s, u"0 Duration/String3"_s,
+        u"1 Format"_s, u"1 Format/Info"_s, u"1 Format_Version"_s, u"1 Format_Profile"_s,
+        u"1 CodecID"_s, u"1 Duration/String3"_s, u"1 BitRate_Mode"_s, u"1 BitRate/String"_s,
+        u"1 BitRate_Minimum/String"_s, u"1 BitRate_Nominal/String"_s,
+        u"1 BitRate_Maximum/String"_s, u"1 Width/String"_s, u"1 Height/String"_s,
+        u"1 PixelAspectRatio/String"_s, u"1 FrameRate_Mode"_s, u"1 FrameRate/String"_s,
+        u"1 FrameCount"_s, u"1 Standard"_s, u"1 Colorimetry"_s, u"1 ScanType"_s,
+        u"1 StreamSize/String3"_s, u"1 Language/String"_s, u"2 Format"_s, u"2 Format/Info"_s,
+        u"2 Format_Version"_s, u"2 Format_Profile"_s, u"2 CodecID"_s, u"2 Duration/String3"_s,
+        u"2 BitRate_Mode"_s, u"2 BitRate/String"_s, u"2 Channel(s)/String"_s,
+        u"2 ChannelPositions"_s, u"2 SamplingRate/String"_s, u"2 StreamSize/String3"_s};
+    ASSERT_EQ(queries.size(), 38);
+    for (int sub = 1; sub <= 38; ++sub) {
+      EXPECT_EQ(first[1 + sub].name, u"Get "_s + queries[sub - 1]);
       EXPECT_EQ(first[1 + sub].handle, handle);
     }
     EXPECT_EQ(first[40].name, u"Close"_s);

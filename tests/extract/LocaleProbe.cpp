@@ -49,9 +49,9 @@ int main(int argc, char** argv) {
       textFile = DecodeFileName(QByteArray(argv[i] + 12));
   }
   const QString path = argc > 1 ? DecodeFileName(QByteArray(argv[1])) : QString();
-  QCoreApplication application(argc, argv);
-  if (fix)
-    UseUtf8CharacterType();
+  // Start-up's own steps, or the application object alone.
+  const auto application = fix ? MakeApplicationWithUtf8CharacterType<QCoreApplication>(argc, argv)
+                               : std::make_unique<QCoreApplication>(argc, argv);
 
   Print("ctype", LocaleOf(LC_CTYPE));
   Print("codeset", QString::fromLatin1(nl_langinfo(CODESET)));

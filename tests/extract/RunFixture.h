@@ -7,14 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "desktop/HelperFileSystem.h"
+#include "desktop/LinuxFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
 #include "gui/ProgressBar.h"
+#include "media/PooledMediaLibrary.h"
+#include "support/InProcessShell.h"
+#include "support/SharedMediaParse.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
@@ -23,12 +29,28 @@
 namespace vistarel::test {
 
 // The real main window on fakes, a folder tree for the files of a run, and
-// ways to look at what a run did.
+// ways to look at what a run did. A test may give the window a real MediaInfo
+// library instead: in media workers, or in the window's own process.
 class RunFixture : public testing::Test {
  protected:
-  RunFixture() {
-    QObject::connect(form->ProgressBar1(), &QProgressBar::valueChanged, form.get(),
-                     [this](int shown) { progress.push_back(shown / 10.0); });
+  RunFixture() { Watch(); }
+  // The window goes before the platform objects it was made on.
+  ~RunFixture() override { form.reset(); }
+
+  // From now on the window reads through media workers, with the file system
+  // and the shell the program pairs with them: their facts, and a helper for
+  // the walks, which gives up after `walkStallLimit` without progress.
+  void UseWorkers(PooledMediaLibrary& library,
+                  std::chrono::milliseconds walkStallLimit = std::chrono::seconds(30)) {
+    const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
+    Use(library, Keep(std::make_unique<HelperFileSystem>(worker, library, walkStallLimit)),
+        Keep(std::make_unique<RunShell>(library)));
+  }
+  // From now on the window reads through `library` in its own process, and
+  // looks at the disk itself.
+  void UseInProcessLibrary(SharedMediaParse& library) {
+    Use(library, Keep(std::make_unique<LinuxFileSystem>()),
+        Keep(std::make_unique<InProcessShell>(library)));
   }
 
   ResultTableModel& table() { return form->ResultTable(); }
@@ -71,19 +93,36 @@ class RunFixture : public testing::Test {
     return headers;
   }
   // The step numbers of the error reports shown, in order.
-  std::vector<int> ReportedLines() {
-    static const QRegularExpression line(QStringLiteral("PushButton2_Click at line (\\d+)"));
-    std::vector<int> lines;
-    for (const ShownBox& box : fakes.dialogs.ErrorReports())
-      lines.push_back(line.match(box.text).captured(1).toInt());
-    return lines;
-  }
+  std::vector<int> ReportedLines() { return fakes.dialogs.ReportedLines(); }
   QStringList Messages() { return fakes.dialogs.MessageTexts(); }
 
   TempTree tree;
   TestPlatform fakes;
   std::unique_ptr<Form1> form = fakes.MakeForm();
   std::vector<double> progress;  // every value the bar showed, in order
+
+ private:
+  void Watch() {
+    QObject::connect(form->ProgressBar1(), &QProgressBar::valueChanged, form.get(),
+                     [this](int shown) { progress.push_back(shown / 10.0); });
+  }
+  void Use(IMediaLibrary& library, IFileSystem& files, IShell& folders) {
+    Platform platform = fakes.platform();
+    platform.mediaLibrary = &library;
+    platform.fileSystem = &files;
+    platform.shell = &folders;
+    form = std::make_unique<Form1>(platform);
+    form->Pump().SetInterval(15);
+    Watch();
+  }
+  // Keeps a platform object for as long as the fixture, and the windows made on it.
+  template <class T>
+  T& Keep(std::unique_ptr<T> object) {
+    T& kept = *object;
+    kept_.push_back(std::shared_ptr<void>(std::move(object)));
+    return kept;
+  }
+  std::vector<std::shared_ptr<void>> kept_;
 };
 
 }  // namespace vistarel::test

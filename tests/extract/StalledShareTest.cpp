@@ -11,17 +11,10 @@
 
 #include <memory>
 
-#include "desktop/HelperFileSystem.h"
-#include "extract/ResultColumns.h"
-#include "extract/ResultTableModel.h"
-#include "filelist/InputListModel.h"
+#include "extract/RunFixture.h"
 #include "media/PooledMediaLibrary.h"
 #include "support/Processes.h"
-#include "support/SpecialFiles.h"
-#include "support/TempTree.h"
-#include "support/TestPlatform.h"
 #include "tools/slowfs/SlowFsMount.h"
-#include "window/Form1.h"
 
 namespace vistarel::test {
 namespace {
@@ -31,12 +24,10 @@ using namespace std::chrono_literals;
 
 constexpr auto kStallLimit = 1500ms;
 
-const HelperCommand kWorker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
-
 // The real window as the program makes it, over a slowfs mirror of a folder
 // with a file whose look-up never returns and a folder whose listing never
 // returns.
-class StalledShare : public testing::TestWithParam<bool> {
+class StalledShare : public RunFixture, public testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     for (const QString& name : {u"a.mp4"_s, u"dead/deadstat.mp4"_s, u"deadlist/c.mp4"_s,
@@ -55,29 +46,16 @@ class StalledShare : public testing::TestWithParam<bool> {
     MediaWorkerPool::Limits limits;
     limits.stallLimit = kStallLimit;
     limits.stallCheck = 100ms;
-    library = std::make_unique<PooledMediaLibrary>(kWorker, MediaColumnQueries(), limits);
-    fileSystem = std::make_unique<HelperFileSystem>(kWorker, *library, kStallLimit);
-    shell = std::make_unique<RunShell>(*library);
-    Platform platform = fakes.platform();
-    platform.mediaLibrary = library.get();
-    platform.fileSystem = fileSystem.get();
-    platform.shell = shell.get();
-    form = std::make_unique<Form1>(platform);
+    library = std::make_unique<PooledMediaLibrary>(
+        HelperCommand{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}},
+        MediaColumnQueries(), limits);
+    UseWorkers(*library, kStallLimit);
   }
   bool StuckWhenKilled() const { return GetParam(); }
   QString Share(const QString& name) { return tree.Path(u"share/"_s + name); }
-  QString Cell(int row, const QString& header) {
-    const int column = form->ResultTable().ColumnIndexOf(header);
-    return column < 0 ? QString() : form->ResultTable().Cell(row, column);
-  }
 
-  TempTree tree;
-  TestPlatform fakes;
   std::unique_ptr<SlowFsMount> mount;
   std::unique_ptr<PooledMediaLibrary> library;
-  std::unique_ptr<HelperFileSystem> fileSystem;
-  std::unique_ptr<RunShell> shell;
-  std::unique_ptr<Form1> form;
 };
 
 TEST_P(StalledShare, AFileWhoseLookUpNeverReturnsCostsItsCellsWhileTheWindowAnswers) {
@@ -92,7 +70,7 @@ TEST_P(StalledShare, AFileWhoseLookUpNeverReturnsCostsItsCellsWhileTheWindowAnsw
   ASSERT_EQ(messages.size(), 2);
   EXPECT_NE(messages[0], u"Done."_s) << "Help answered during the stall";
   EXPECT_EQ(messages[1], u"Done."_s);
-  ASSERT_EQ(form->ResultTable().RowCount(), 3);
+  ASSERT_EQ(table().RowCount(), 3);
   for (const int good : {1, 3}) {
     EXPECT_EQ(Cell(good, u"General - Format"_s), u"MPEG-4"_s) << good;
     EXPECT_EQ(Cell(good, u"File System - Size"_s), u"10363"_s) << good;

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -55,10 +56,7 @@ class FolderWalk : public testing::Test {
   void Link(const QString& target, const QString& relative) {
     ASSERT_TRUE(QFile::link(target, tree.Path(relative))) << relative.toStdString();
   }
-  int ReportedLine(size_t report) const {
-    const QString text = dialogs.ErrorReports().at(report).text;
-    return text.section(u"at line "_s, 1).section(u'\r', 0, 0).toInt();
-  }
+  int ReportedLine(size_t report) const { return dialogs.ReportedLines().at(report); }
 
   test::TempTree tree;
   test::ScriptedDialogs dialogs;
@@ -279,11 +277,20 @@ TEST_F(FolderWalk, AFolderWhoseListingFailsListsNothing) {
 // The root joined with a separator gives "//"; the paths come out with one.
 TEST_F(FolderWalk, TheRootFolderGivesPathsWithOneLeadingSeparator) {
   fileSystem.Fail(u"SubFolders"_s, Failure(u"not walked in a test"_s, 57), u"//"_s);
+  // What the root holds, as Qt sees it: every file and link but to a folder,
+  // in name order, without tilde files and hidden writable plain files.
   QStringList expected;
-  for (const QString& name : ListDirectory(u"/"_s, u"*"_s, 6)) {
-    if (!name.startsWith(u'~') && AttributesOf(u"/"_s + name) != kSkippedFileAttributes)
-      expected << u"/"_s + name;
+  const QFileInfoList entries = QDir(u"/"_s).entryInfoList(
+      QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+      QDir::Name | QDir::IgnoreCase);
+  for (const QFileInfo& entry : entries) {
+    const bool hiddenPlain = entry.fileName().startsWith(u'.') && !entry.isSymLink() &&
+                             entry.isFile() && (entry.permissions() & QFile::WriteOwner);
+    if (!entry.fileName().startsWith(u'~') && !hiddenPlain && !entry.isDir())
+      expected << u"/"_s + entry.fileName();
   }
+  if (expected.isEmpty())
+    GTEST_SKIP() << "the root holds no file here";
   EXPECT_EQ(Walk(u"/"_s, u"*"_s), expected);
   EXPECT_TRUE(fileSystem.calls.contains(u"GetFolder //"_s));
   EXPECT_TRUE(dialogs.boxes.empty());

@@ -7,6 +7,7 @@
 
 #include "base/Failure.h"
 #include "gui/StyleSheetSkinEngine.h"
+#include "support/FailureOf.h"
 #include "support/TempTree.h"
 #include "system/RegularFile.h"
 
@@ -17,12 +18,7 @@ using namespace Qt::StringLiterals;
 
 QString LoadFailure(const QString& path, const QString& variant = {}) {
   StyleSheetSkinEngine engine;
-  try {
-    engine.LoadSkin(path, variant);
-  } catch (const Failure& failure) {
-    return failure.description();
-  }
-  return {};
+  return test::FailureOf([&] { engine.LoadSkin(path, variant); }).description();
 }
 
 TEST(StyleSheetSkinEngine, AppliesALoadedSheetToTheWindowWhenBitZeroIsSet) {

@@ -4,7 +4,9 @@
 //   "exit"      ends with status 3 after the file's facts; "segv" dies of a
 //               segmentation fault there;
 //   "stall"     loops without an answer after the facts (a library that loops);
-//   "deadstat"  never answers at all (a look-up that never returns);
+//   "deadstat"  never answers at all (a look-up that never returns); with
+//               --hold it first leaves a file named after the --hold file and
+//               its process id, to say it is stuck;
 //   "hold"      answers once the file given with --hold exists;
 //   "wrongid"   answers another request's id.
 // Each answer's values are the path and the worker's process id. With
@@ -66,8 +68,13 @@ int main(int argc, char** argv) {
         return 2;
       const QString& path = request->path;
       const auto has = [&](const char* word) { return path.contains(QLatin1StringView(word)); };
-      if (has("deadstat"))
+      if (has("deadstat")) {
+        if (!hold.isEmpty()) {
+          QFile stuck(hold + u'.' + QString::number(getpid()));
+          stuck.open(QIODevice::WriteOnly);
+        }
         Forever();
+      }
       const quint64 id = has("wrongid") ? request->id + 1000 : request->id;
       Send(Encode(Answer{Kind::Facts, id, RunFacts{GatherFileFacts(path), {}}}));
       if (has("slow"))

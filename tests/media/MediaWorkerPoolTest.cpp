@@ -152,13 +152,23 @@ TEST(MediaWorkerPool, AWorkerWithoutProgressIsLetGoAndAPlaceThatStalledIsNotAske
 }
 
 TEST(MediaWorkerPool, EndingThePoolEndsEveryWorkerWithoutWaitingForOne) {
+  test::TempTree tree;
+  const QString stuck = tree.Path(u"stuck"_s);
   QList<qint64> workers;
   QElapsedTimer ending;
   {
-    MediaWorkerPool pool(FakeWorker(), {u"/e/deadstat-1"_s, u"/e/deadstat-2"_s}, Workers(2));
+    MediaWorkerPool pool(FakeWorker({u"--hold"_s, stuck}),
+                         {u"/e/deadstat-1"_s, u"/e/deadstat-2"_s}, Workers(2));
     workers = pool.WorkerIds();
     ASSERT_EQ(workers.size(), 2);
-    for (const qint64 pid : workers) EXPECT_TRUE(IsRunning(pid));
+    // Both in the middle of their file, where only a kill ends them.
+    for (const qint64 pid : workers) {
+      QElapsedTimer waited;
+      waited.start();
+      while (!QFile::exists(stuck + u'.' + QString::number(pid)) && waited.elapsed() < 10'000)
+        pool.Poll(10);
+      ASSERT_TRUE(QFile::exists(stuck + u'.' + QString::number(pid))) << pid;
+    }
     ending.start();
   }
   EXPECT_LT(ending.elapsed(), 1000);

@@ -83,4 +83,11 @@ QStringList ScriptedDialogs::MessageTexts() const {
   return TextsOf(Messages());
 }
 
+std::vector<int> ScriptedDialogs::ReportedLines() const {
+  std::vector<int> lines;
+  for (const ShownBox& box : ErrorReports())
+    lines.push_back(box.text.section(u" at line "_s, 1).section(u'\r', 0, 0).toInt());
+  return lines;
+}
+
 }  // namespace vistarel::test

@@ -45,6 +45,8 @@ class ScriptedDialogs final : public IDialogs {
   // The texts of those boxes, in order.
   QStringList ErrorReportTexts() const;
   QStringList MessageTexts() const;
+  // The step numbers the error reports name, in order.
+  std::vector<int> ReportedLines() const;
 
   std::vector<ShownBox> boxes;
   std::deque<BoxAnswer> boxAnswers;

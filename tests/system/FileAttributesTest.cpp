@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
+#include "support/FailureOf.h"
 #include "support/TempTree.h"
 #include "system/FileAttributes.h"
 #include "system/FileNames.h"
@@ -60,20 +61,11 @@ TEST(AttributesOf, SpecialFilesAreSystemFilesAndAreNeverOpened) {
 
 TEST(AttributesOf, FailuresCarryTheSystemTextThePathAndANumber) {
   test::TempTree tree;
-  try {
-    AttributesOf(tree.Path(u"missing.avi"_s));
-    FAIL();
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.number(), 53);
-    EXPECT_EQ(failure.description(),
-              u"No such file or directory: "_s + tree.Path(u"missing.avi"_s));
-  }
-  try {
-    AttributesOf(tree.File(u"file"_s) + u"/below"_s);
-    FAIL();
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.number(), 76);
-  }
+  const Failure missing = test::FailureOf([&] { AttributesOf(tree.Path(u"missing.avi"_s)); });
+  EXPECT_EQ(missing.number(), 53);
+  EXPECT_EQ(missing.description(), u"No such file or directory: "_s + tree.Path(u"missing.avi"_s));
+  EXPECT_EQ(test::FailureOf([&] { AttributesOf(tree.File(u"file"_s) + u"/below"_s); }).number(),
+            76);
 }
 
 TEST(AttributesOf, ReachesNamesThatAreNotValidUtf8) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "base/Failure.h"
+#include "support/FailureOf.h"
 #include "support/SheetReader.h"
 #include "support/TempTree.h"
 #include "workbook/XlsxCellText.h"
@@ -140,12 +141,9 @@ TEST_F(Workbook, AutofitMeasuresTheRowsWrittenSoFarTheLatestToo) {
 TEST_F(Workbook, TooLongTextKeepsWhatFitsAndTheCutIsReported) {
   XlsxWorkbook book(Path(), tree.root());
   const QString longText = QString(kMaxCellCharacters, u'x') + u"tail"_s;
-  try {
-    book.SetCell(2, 3, longText);
-    FAIL() << "the cut went unreported";
-  } catch (const Failure& failure) {
-    EXPECT_TRUE(failure.description().contains(u"32771 characters"_s));
-  }
+  EXPECT_TRUE(test::FailureOf([&] { book.SetCell(2, 3, longText); })
+                  .description()
+                  .contains(u"32771 characters"_s));
   EXPECT_EQ(CloseAndRead(book).cells.at({2, 3}), longText.left(kMaxCellCharacters));
 }
 
@@ -156,13 +154,9 @@ TEST_F(Workbook, CellsOutsideTheSheetOrBeforeTheLatestRowFailAndLeaveItAlone) {
   EXPECT_THROW(book.SetCell(XlsxWorkbook::kMaxRows + 1, 1, u"x"_s), Failure);
   book.SetCell(3, 2, u"b"_s);
   book.SetCell(3, 1, u"a"_s);
-  try {
-    book.SetCell(2, 7, u"late"_s);
-    FAIL() << "a cell of an earlier row was taken";
-  } catch (const Failure& failure) {
-    EXPECT_TRUE(failure.description().contains(u"row by row, and row 3 has begun"_s))
-        << failure.description().toStdString();
-  }
+  const Failure late = test::FailureOf([&] { book.SetCell(2, 7, u"late"_s); });
+  EXPECT_TRUE(late.description().contains(u"row by row, and row 3 has begun"_s))
+      << late.description().toStdString();
   book.SetCell(XlsxWorkbook::kMaxRows, XlsxWorkbook::kMaxColumns, u"last"_s);
   EXPECT_THROW(book.SetCell(3, 3, u"late"_s), Failure);
   const std::map<std::pair<int, int>, QString> expected = {
@@ -194,12 +188,7 @@ TEST_F(Workbook, AnUnwritableFileFailsWithThePath) {
   const QString path = Path(u"missing-folder/book.xlsx"_s);
   XlsxWorkbook book(path, tree.root());
   book.SetCell(1, 1, u"x"_s);
-  try {
-    book.Close();
-    FAIL() << "no failure";
-  } catch (const Failure& failure) {
-    EXPECT_TRUE(failure.description().contains(path));
-  }
+  EXPECT_TRUE(test::FailureOf([&] { book.Close(); }).description().contains(path));
 }
 
 }  // namespace
