@@ -22,7 +22,7 @@ namespace {
 constexpr qint64 kQuickLayoutNs = 1'000'000;
 // Rows appended after a layout wait this many times its length, and never
 // longer than the most.
-constexpr qint64 kWaitPerLayout = 9;
+constexpr qint64 kWaitPerLayout = 19;
 constexpr int kMostWaitMs = 1000;
 
 }  // namespace

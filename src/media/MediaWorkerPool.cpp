@@ -231,6 +231,7 @@ bool MediaWorkerPool::Take(Worker& worker, const Answer& answer) {
   worker.queue.pop_front();
   worker.process->SetBusy(!worker.queue.empty());
   Complete(job, ParsedFile{std::move(*partial.facts), std::move(*partial.media), *siblings});
+  partial_.erase(job);
   return true;
 }
 
@@ -292,6 +293,7 @@ void MediaWorkerPool::CheckProgress() {
   for (const auto& worker : workers_) snapshot.push_back(worker.get());
   double used = 0;
   int busy = 0;
+  bool computing = false;  // a busy worker is on a processor, or waits for one
   for (Worker* worker : snapshot) {
     if (!IsLive(worker))
       continue;
@@ -306,11 +308,17 @@ void MediaWorkerPool::CheckProgress() {
     if (process.IsBusy() && now && worker->processorSeconds) {
       used += *now - *worker->processorSeconds;
       ++busy;
+      computing = computing || process.IsComputing();
     }
     worker->processorSeconds = now;
   }
   // Workers that mostly wait (a slow disk) leave room for more beside them.
-  if (busy > 0 && interval > 0 && used / (busy * interval) < kWaitingShare &&
+  // Measured against the processors there are, not the workers, and only
+  // when none of them is running or waiting to run: workers that share too few
+  // processors also get little each, and more would only crowd them further.
+  const int processors = std::max(1, QThread::idealThreadCount());
+  if (busy > 0 && !computing && interval > 0 &&
+      used / (std::min(busy, processors) * interval) < kWaitingShare &&
       busy >= limits_.workers && limits_.workers < limits_.mostWorkers && HasWork()) {
     ++limits_.workers;
     Dispatch();

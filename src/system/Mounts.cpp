@@ -5,9 +5,8 @@
 
 #include <map>
 
-#include "base/Failure.h"
 #include "system/FileNames.h"
-#include "system/RegularFile.h"
+#include "system/Processes.h"
 
 namespace vistarel {
 
@@ -38,12 +37,7 @@ QByteArray Unescaped(const QByteArray& field) {
 // id -> mount, from /proc/self/mountinfo: "36 35 98:0 /mnt1 /mnt/point rw,... - ext3 ...".
 std::map<std::uint64_t, Mount> ReadMountTable() {
   std::map<std::uint64_t, Mount> table;
-  QByteArray text;
-  try {
-    text = ReadRegularFile(u"/proc/self/mountinfo"_s, 64 * 1024 * 1024);
-  } catch (const Failure&) {
-    return table;  // no table: no mount is known
-  }
+  const QByteArray text = ReadKernelFile("/proc/self/mountinfo", 64 * 1024 * 1024);
   for (const QByteArray& line : text.split('\n')) {
     const QList<QByteArray> fields = line.split(' ');
     const qsizetype separator = fields.indexOf("-");

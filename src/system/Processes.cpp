@@ -1,10 +1,9 @@
 #include "system/Processes.h"
 
-#include <QByteArray>
 #include <QList>
 
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
+#include <cerrno>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,47 +12,50 @@
 
 namespace vistarel {
 
-std::optional<quint64> BytesRead(qint64 pid) {
-  const QByteArray path = "/proc/" + QByteArray::number(pid) + "/io";
-  const FileDescriptor io(open(path.constData(), O_RDONLY | O_CLOEXEC));
-  if (io.get() < 0)
-    return std::nullopt;
-  char text[512];
-  const ssize_t count = read(io.get(), text, sizeof text - 1);
-  if (count <= 0)
-    return std::nullopt;
-  text[count] = '\0';
-  const char* field = std::strstr(text, "rchar:");
-  if (field == nullptr)
-    return std::nullopt;
-  return std::strtoull(field + 6, nullptr, 10);
+QByteArray ReadKernelFile(const QByteArray& path, qsizetype maxBytes) {
+  const FileDescriptor file(open(path.constData(), O_RDONLY | O_CLOEXEC));
+  if (!file.IsOpen())
+    return {};
+  QByteArray text;
+  char chunk[4096];
+  while (text.size() < maxBytes) {
+    const ssize_t count = read(file.get(), chunk, sizeof chunk);
+    if (count < 0 && errno == EINTR)
+      continue;
+    if (count <= 0)
+      break;
+    text.append(chunk, count);
+  }
+  text.truncate(std::min(text.size(), maxBytes));
+  return text;
 }
 
-}  // namespace vistarel
-
-namespace vistarel {
-
 namespace {
+
+// A file of the kernel about a process: /proc/<pid>/<name>.
+QByteArray ProcessFile(qint64 pid, const char* name) {
+  return ReadKernelFile("/proc/" + QByteArray::number(pid) + '/' + name);
+}
 
 // The fields of /proc/<pid>/stat after the process's name, from its state on.
 // The name in parentheses may hold blanks, so they are counted from its end.
 QList<QByteArray> StatFields(qint64 pid) {
-  const QByteArray path = "/proc/" + QByteArray::number(pid) + "/stat";
-  const FileDescriptor stat(open(path.constData(), O_RDONLY | O_CLOEXEC));
-  if (stat.get() < 0)
+  const QByteArray text = ProcessFile(pid, "stat");
+  const qsizetype after = text.lastIndexOf(')');
+  if (after < 0 || after + 2 >= text.size())
     return {};
-  char text[1024];
-  const ssize_t count = read(stat.get(), text, sizeof text - 1);
-  if (count <= 0)
-    return {};
-  text[count] = '\0';
-  const char* after = std::strrchr(text, ')');
-  if (after == nullptr || after[1] == '\0')
-    return {};
-  return QByteArray(after + 2).split(' ');
+  return text.mid(after + 2).split(' ');
 }
 
 }  // namespace
+
+std::optional<quint64> BytesRead(qint64 pid) {
+  const QByteArray text = ProcessFile(pid, "io");
+  const qsizetype field = text.indexOf("rchar:");
+  if (field < 0)
+    return std::nullopt;
+  return text.mid(field + 6, text.indexOf('\n', field) - field - 6).trimmed().toULongLong();
+}
 
 char ProcessState(qint64 pid) {
   const QList<QByteArray> fields = StatFields(pid);

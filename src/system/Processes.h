@@ -1,18 +1,20 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <optional>
 
 namespace vistarel {
 
+// A file the kernel makes up about itself (/proc/...), at most `maxBytes` of
+// it; empty when it cannot be read. Such a file is on no user's disk: reading
+// it never waits for one, and is no call on a user's path.
+QByteArray ReadKernelFile(const QByteArray& path, qsizetype maxBytes = 64 * 1024);
+
 // The bytes a process has read so far, by any read call; none where the
 // system does not tell.
 std::optional<quint64> BytesRead(qint64 pid);
-
-}  // namespace vistarel
-
-namespace vistarel {
 
 // The state letter of a process ('R' running, 'S' sleeping, 'D' waiting for a
 // device, 'Z' ended); 0 where the system does not tell.
