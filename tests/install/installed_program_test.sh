@@ -8,7 +8,7 @@ set -euo pipefail
 
 if [ "${1:-}" != --inside ]; then
   build=$1 close_window=$2
-  for tool in xvfb-run xdotool xclip; do
+  for tool in Xvfb xdotool xclip; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
   stage=$(mktemp -d)
@@ -26,7 +26,9 @@ if [ "${1:-}" != --inside ]; then
   export HOME="$stage/home" XDG_CONFIG_HOME="$stage/home/.config"
   mkdir -p "$HOME"
   unset QT_QPA_PLATFORM
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$stage" "$close_window"
+  "$(dirname "$0")/../support/on_virtual_display.sh" "-screen 0 1024x768x24" \
+    "$0" --inside "$stage" "$close_window"
+  exit
 fi
 
 stage=$2 close_window=$3

@@ -6,14 +6,14 @@
 set -euo pipefail
 
 if [ "${1:-}" != --inside ]; then
-  for tool in xvfb-run openbox xdotool xwininfo xprop; do
+  for tool in Xvfb openbox xdotool xwininfo xprop; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
   home=$(mktemp -d)
   trap 'rm -rf "$home"' EXIT
   export HOME="$home" XDG_CONFIG_HOME="$home/.config"
   unset QT_QPA_PLATFORM
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$1"
+  "$(dirname "$0")/../support/on_virtual_display.sh" "-screen 0 1280x1024x24" "$0" --inside "$1"
   exit
 fi
 
