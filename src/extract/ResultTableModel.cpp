@@ -1,10 +1,19 @@
 #include "extract/ResultTableModel.h"
 
 #include <algorithm>
+#include <thread>
+#include <utility>
 
 #include "base/Failure.h"
 
 namespace vistarel {
+
+namespace {
+
+// Tables from this size on take longer to free than a frame lasts.
+constexpr size_t kRowsFreedAside = 50000;
+
+}  // namespace
 
 ResultTableModel::ResultTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -191,7 +200,12 @@ void ResultTableModel::SetIncluded(int row, bool included) {
 void ResultTableModel::RemoveAllRows() {
   if (rows_.empty()) return;
   beginRemoveRows({}, 0, RowCount() - 1);
-  rows_ = {};
+  std::vector<ResultRow> old = std::exchange(rows_, {});
+  // Freeing a million rows outlasts several frames; a thread of its own lets
+  // them go while the window answers. The rows hold nothing but memory, and
+  // their paths' counts are atomic.
+  if (old.size() >= kRowsFreedAside)
+    std::thread([rows = std::move(old)]() mutable { rows = {}; }).detach();
   // No row refers to a shared text any more.
   for (Column& column : columns_) column.shared.Clear();
   endRemoveRows();

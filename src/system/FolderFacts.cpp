@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <malloc.h>
+
 #include "base/PathHelpers.h"
 #include "system/FileAttributes.h"
 #include "system/FileNames.h"
@@ -17,6 +19,8 @@ namespace {
 
 // Enough recent folders for a run over a folder tree that goes back and forth.
 constexpr size_t kKeptListings = 16;
+// Folders from this many entries on leave enough freed memory to hand back.
+constexpr size_t kListingWorthTrimming = 100000;
 
 // The desktop's own extended attributes that the shell shows.
 constexpr const char* kTagsAttribute = "user.xdg.tags";
@@ -105,17 +109,26 @@ std::shared_ptr<const FolderFactsGatherer::Listing> FolderFactsGatherer::Listing
   auto listing = std::make_shared<Listing>();
   listing->folder = folder;
   listing->stamp = stamp;
-  const std::vector<FolderEntry> entries = lister_(folder);
-  listing->starts.reserve(entries.size() + 1);
-  listing->folders.reserve(entries.size());
-  listing->byKey.reserve(entries.size());
-  for (const FolderEntry& entry : entries) {
-    const int item = listing->Count();
-    listing->starts.push_back(quint32(listing->text.size()));
-    listing->text.append(entry.name);
-    listing->folders.push_back(entry.isFolder);
-    listing->byKey.emplace_back(qHash(DisplayNameOf(entry.name, entry.isFolder).toLower()), item);
+  size_t listed = 0;
+  {
+    const std::vector<FolderEntry> entries = lister_(folder);
+    listed = entries.size();
+    listing->starts.reserve(entries.size() + 1);
+    listing->folders.reserve(entries.size());
+    listing->byKey.reserve(entries.size());
+    for (const FolderEntry& entry : entries) {
+      const int item = listing->Count();
+      listing->starts.push_back(quint32(listing->text.size()));
+      listing->text.append(entry.name);
+      listing->folders.push_back(entry.isFolder);
+      listing->byKey.emplace_back(qHash(DisplayNameOf(entry.name, entry.isFolder).toLower()),
+                                  item);
+    }
   }
+  // The full listing of a huge folder took far more than the compact one
+  // kept; give that memory back rather than hold it for the rest of the run.
+  if (listed >= kListingWorthTrimming)
+    malloc_trim(0);
   listing->starts.push_back(quint32(listing->text.size()));
   listing->text.squeeze();
   std::sort(listing->byKey.begin(), listing->byKey.end());
