@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <malloc.h>
@@ -57,6 +58,7 @@ namespace {
 // ext4 allows 65,000 links to one file; each source copy takes fewer.
 constexpr int kLinksPerSource = 60000;
 constexpr double kTargetMegabytes = 150;
+constexpr double kMillionTargetMegabytes = 1500;
 constexpr double kAnswerMilliseconds = 100;
 
 double Seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
@@ -134,7 +136,29 @@ struct Window {
   ResultTableModel& table() { return form->ResultTable(); }
 
   // A press of "Start Extracting Metadata" over the list, to its "Done.".
+  // From 100,000 files on it says how fast each tenth of the rows came, so a
+  // rate that falls as the table grows shows apart from one that is low throughout.
   void Run() {
+    const int count = form->InputList().Count();
+    QTimer tenths;
+    QElapsedTimer clock;
+    int nextTenth = 1;
+    double lastSeconds = 0;
+    if (count >= 100000) {
+      QObject::connect(&tenths, &QTimer::timeout, [&] {
+        const int rows = table().RowCount();
+        if (rows < qint64(count) * nextTenth / 10) return;
+        const double seconds = Seconds(clock);
+        const int tenthRows = count / 10;
+        std::printf("  %d rows at %.1f s; %.0f files/s over the last tenth\n", rows, seconds,
+                    tenthRows / (seconds - lastSeconds));
+        std::fflush(stdout);
+        lastSeconds = seconds;
+        nextTenth = rows * 10 / count + 1;
+      });
+      tenths.start(250);
+    }
+    clock.start();
     Click(2);
     if (table().RowCount() != form->InputList().Count() ||
         !fakes.dialogs.ErrorReports().empty()) {
@@ -299,8 +323,15 @@ int RunFiles(int count) {
               count / run.seconds, window.table().RowCount(), window.table().ColumnCount());
   std::printf("peak, window + workers: %.0f MB; above the window before Start %.0f MB",
               run.peak, run.peak - before);
-  std::printf(count >= 100000 ? " (target %.0f MB at 100,000: %s)\n" : "\n", kTargetMegabytes,
-              Verdict(run.peak - before <= kTargetMegabytes));
+  // The targets: 150 MB for 100,000 rows, and about 1.5 GB in all for a million.
+  if (count == 100000)
+    std::printf(" (target %.0f MB: %s)\n", kTargetMegabytes,
+                Verdict(run.peak - before <= kTargetMegabytes));
+  else if (count == 1000000)
+    std::printf(" (target about %.0f MB in all: %s)\n", kMillionTargetMegabytes,
+                Verdict(run.peak <= kMillionTargetMegabytes));
+  else
+    std::printf("\n");
   std::printf("@run %.6f\n", run.seconds);
   std::fflush(stdout);
 
