@@ -147,7 +147,8 @@ struct Window {
     if (count >= 100000) {
       QObject::connect(&tenths, &QTimer::timeout, [&] {
         const int rows = table().RowCount();
-        if (rows < qint64(count) * nextTenth / 10) return;
+        if (rows < qint64(count) * nextTenth / 10)
+          return;
         const double seconds = Seconds(clock);
         const int tenthRows = count / 10;
         std::printf("  %d rows at %.1f s; %.0f files/s over the last tenth\n", rows, seconds,

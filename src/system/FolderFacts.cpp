@@ -121,8 +121,7 @@ std::shared_ptr<const FolderFactsGatherer::Listing> FolderFactsGatherer::Listing
       listing->starts.push_back(quint32(listing->text.size()));
       listing->text.append(entry.name);
       listing->folders.push_back(entry.isFolder);
-      listing->byKey.emplace_back(qHash(DisplayNameOf(entry.name, entry.isFolder).toLower()),
-                                  item);
+      listing->byKey.emplace_back(qHash(DisplayNameOf(entry.name, entry.isFolder).toLower()), item);
     }
   }
   // The full listing of a huge folder took far more than the compact one
