@@ -21,6 +21,7 @@
 
 #include <unistd.h>
 
+#include "WindowBench.h"
 #include "desktop/HelperFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
@@ -74,8 +75,7 @@ int Child(const QString& folder, double after) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  ShowOffscreenUnlessTold();
   QApplication application(argc, argv);
   UseUtf8CharacterType();
   const QStringList arguments = QCoreApplication::arguments();

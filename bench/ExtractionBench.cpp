@@ -35,6 +35,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "WindowBench.h"
 #include "CommandLine.h"
 #include "desktop/LinuxFileSystem.h"
 #include "desktop/HelperFileSystem.h"
@@ -249,8 +250,7 @@ void LocalFigures(Bench& bench, const QString& cli, const QString& smallFolder,
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  ShowOffscreenUnlessTold();
   QApplication application(argc, argv);
   UseUtf8CharacterType();
 

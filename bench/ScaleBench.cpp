@@ -35,6 +35,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "WindowBench.h"
 #include "ProcessMemory.h"
 #include "base/PathHelpers.h"
 #include "desktop/HelperFileSystem.h"
@@ -90,21 +91,6 @@ QStringList MakeLinks(const QString& folder, int count) {
   std::printf("made %d hard links in %.1f s\n", count, Seconds(timer));
   return paths;
 }
-
-// Starts nothing; keeps the file it was handed.
-class NoLauncher final : public ILauncher {
- public:
-  bool OpenUrl(const QUrl&) override { return true; }
-  bool StartDetached(const QString&, const QStringList& arguments) override {
-    file = arguments.value(arguments.size() - 1);
-    return true;
-  }
-  bool StartDesktopApplication(const QString&, const QStringList& files) override {
-    file = files.value(files.size() - 1);
-    return true;
-  }
-  QString file;
-};
 
 SpreadsheetSearch AnyProgram() {
   SpreadsheetSearch search;
@@ -459,8 +445,7 @@ int RunEach(const QList<int>& counts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  ShowOffscreenUnlessTold();
   QApplication application(argc, argv);
   UseUtf8CharacterType();
   QStringList arguments = QCoreApplication::arguments().mid(1);

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "WindowBench.h"
 #include "ProcessMemory.h"
 #include "desktop/SystemClock.h"
 #include "desktop/XlsxSpreadsheet.h"
@@ -31,21 +32,6 @@ namespace vistarel {
 namespace {
 
 using namespace Qt::StringLiterals;
-
-// Starts nothing; remembers the file it was handed.
-class NoLauncher final : public ILauncher {
- public:
-  bool OpenUrl(const QUrl&) override { return true; }
-  bool StartDetached(const QString&, const QStringList& arguments) override {
-    file = arguments.value(arguments.size() - 1);
-    return true;
-  }
-  bool StartDesktopApplication(const QString&, const QStringList& files) override {
-    file = files.value(files.size() - 1);
-    return true;
-  }
-  QString file;
-};
 
 class NoSettings final : public ISettingsStore {
  public:

@@ -3,26 +3,14 @@
 #include <dlfcn.h>
 
 #include <memory>
-#include <type_traits>
+
+#include "media/MediaInfoEntries.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The library's C interface as its headers publish it; the enumerations are
-// plain ints there, and the buffer is not changed by the library.
-extern "C" {
-using NewCall = void* (*)();
-using OpenCall = std::size_t (*)(void*, const wchar_t*);
-using GetCall = const wchar_t* (*)(void*, int, std::size_t, const wchar_t*, int, int);
-using HandleCall = void (*)(void*);
-using BufferInitCall = std::size_t (*)(void*, std::uint64_t, std::uint64_t);
-using BufferContinueCall = std::size_t (*)(void*, std::uint8_t*, std::size_t);
-using BufferGoToGetCall = std::uint64_t (*)(void*);
-using BufferFinalizeCall = std::size_t (*)(void*);
-}
 
 QString LoaderReason() {
   const char* reason = dlerror();
@@ -31,17 +19,7 @@ QString LoaderReason() {
 
 }  // namespace
 
-struct MediaInfoLibrary::Entries {
-  NewCall New = nullptr;
-  OpenCall Open = nullptr;
-  GetCall Get = nullptr;
-  HandleCall Close = nullptr;
-  HandleCall Delete = nullptr;
-  BufferInitCall BufferInit = nullptr;
-  BufferContinueCall BufferContinue = nullptr;
-  BufferGoToGetCall BufferGoToGet = nullptr;
-  BufferFinalizeCall BufferFinalize = nullptr;
-};
+struct MediaInfoLibrary::Entries : MediaInfoEntries {};
 
 MediaInfoLibrary::MediaInfoLibrary(QString fileName) : fileName_(std::move(fileName)) {}
 
@@ -78,25 +56,11 @@ const MediaInfoLibrary::Entries& MediaInfoLibrary::Loaded() {
   }
 
   auto entries = std::make_unique<Entries>();
-  const auto resolve = [&](auto& entry, const char* name) {
-    dlerror();
-    void* address = dlsym(module_, name);
-    if (address == nullptr) {
-      fail(u"The MediaInfo library %1 has no entry point %2: %3"_s.arg(
-               fileName_, QString::fromLatin1(name), LoaderReason()),
-           failure_number::kEntryPointMissing);
-    }
-    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(address);
-  };
-  resolve(entries->New, "MediaInfo_New");
-  resolve(entries->Open, "MediaInfo_Open");
-  resolve(entries->Get, "MediaInfo_Get");
-  resolve(entries->Close, "MediaInfo_Close");
-  resolve(entries->Delete, "MediaInfo_Delete");
-  resolve(entries->BufferInit, "MediaInfo_Open_Buffer_Init");
-  resolve(entries->BufferContinue, "MediaInfo_Open_Buffer_Continue");
-  resolve(entries->BufferGoToGet, "MediaInfo_Open_Buffer_Continue_GoTo_Get");
-  resolve(entries->BufferFinalize, "MediaInfo_Open_Buffer_Finalize");
+  if (const char* missing = entries->Resolve(module_); missing != nullptr) {
+    fail(u"The MediaInfo library %1 has no entry point %2: %3"_s.arg(
+             fileName_, QString::fromLatin1(missing), LoaderReason()),
+         failure_number::kEntryPointMissing);
+  }
   entries_ = entries.release();
   return *entries_;
 }

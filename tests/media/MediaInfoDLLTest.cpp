@@ -54,6 +54,19 @@ TEST(MediaInfoDLL, AnUnloadableLibraryFailsEveryCallWithTheLoadersReason) {
   }
 }
 
+// A library that loads but is not the media library names the first entry
+// point it lacks, and says so again on every later call.
+TEST(MediaInfoDLL, ALibraryWithoutTheEntryPointsNamesTheFirstMissingOne) {
+  MediaInfoLibrary other(u"libz.so.1"_s);
+  for (int call = 0; call < 2; ++call) {
+    const Failure failure = test::FailureOf([&] { other.New(); });
+    EXPECT_EQ(failure.number(), failure_number::kEntryPointMissing);
+    EXPECT_TRUE(failure.description().startsWith(
+        u"The MediaInfo library libz.so.1 has no entry point MediaInfo_New: "_s))
+        << failure.description().toStdString();
+  }
+}
+
 TEST(MediaInfoDLL, ANullHandleNeverReachesTheLibrary) {
   test::FakeMediaLibrary library;
   const QString path = test::TestDataPath(u"media/mp4-h264-aac.mp4"_s);

@@ -15,35 +15,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cwchar>
-#include <type_traits>
+
+#include "media/MediaInfoEntries.h"
 
 #define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-// The library's C interface; its enumerations are plain ints there.
-extern "C" {
-using NewCall = void* (*)();
-using OpenCall = std::size_t (*)(void*, const wchar_t*);
-using GetCall = const wchar_t* (*)(void*, int, std::size_t, const wchar_t*, int, int);
-using HandleCall = void (*)(void*);
-using BufferInitCall = std::size_t (*)(void*, std::uint64_t, std::uint64_t);
-using BufferContinueCall = std::size_t (*)(void*, std::uint8_t*, std::size_t);
-using BufferGoToGetCall = std::uint64_t (*)(void*);
-using BufferFinalizeCall = std::size_t (*)(void*);
-}
-
-struct RealLibrary {
-  NewCall New = nullptr;
-  OpenCall Open = nullptr;
-  GetCall Get = nullptr;
-  HandleCall Close = nullptr;
-  HandleCall Delete = nullptr;
-  BufferInitCall BufferInit = nullptr;
-  BufferContinueCall BufferContinue = nullptr;
-  BufferGoToGetCall BufferGoToGet = nullptr;
-  BufferFinalizeCall BufferFinalize = nullptr;
-
+struct RealLibrary : vistarel::MediaInfoEntries {
   bool loaded() const { return New != nullptr; }
 };
 
@@ -58,22 +37,7 @@ RealLibrary Load() {
   if (module == nullptr)
     return {};
   RealLibrary real;
-  bool complete = true;
-  const auto resolve = [&](auto& entry, const char* name) {
-    void* address = dlsym(module, name);
-    complete = complete && address != nullptr;
-    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(address);
-  };
-  resolve(real.New, "MediaInfo_New");
-  resolve(real.Open, "MediaInfo_Open");
-  resolve(real.Get, "MediaInfo_Get");
-  resolve(real.Close, "MediaInfo_Close");
-  resolve(real.Delete, "MediaInfo_Delete");
-  resolve(real.BufferInit, "MediaInfo_Open_Buffer_Init");
-  resolve(real.BufferContinue, "MediaInfo_Open_Buffer_Continue");
-  resolve(real.BufferGoToGet, "MediaInfo_Open_Buffer_Continue_GoTo_Get");
-  resolve(real.BufferFinalize, "MediaInfo_Open_Buffer_Finalize");
-  return complete ? real : RealLibrary{};
+  return real.Resolve(module) == nullptr ? real : RealLibrary{};
 }
 
 const RealLibrary& Real() {
