@@ -89,6 +89,29 @@ TEST_F(ResultTable, RemoveAllRowsKeepsTheColumns) {
   EXPECT_EQ(table.ColumnCount(), 51);
 }
 
+// A table cleared after a long run lets its rows go apart from the window;
+// the next run's rows, with the same texts shared down a column, read as written.
+TEST_F(ResultCells, AClearedTableOfAnySizeTakesNewRowsAsIfNew) {
+  for (const int rows : {1, 60000}) {
+    for (int n = 1; n <= rows; ++n) {
+      const int row = table.AddRow(u"/v/%1.mp4"_s.arg(n));
+      table.SetSubItem(row, 1, u"MPEG-4"_s);
+      table.SetSubItem(row, 2, u"note %1"_s.arg(n));
+    }
+    table.RemoveAllRows();
+    EXPECT_EQ(table.RowCount(), 0) << rows;
+    EXPECT_EQ(table.Cell(1, 1), QString()) << rows;
+
+    const int row = table.AddRow(u"/w/b.mp4"_s);
+    table.SetSubItem(row, 2, u"MPEG-4"_s);
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(table.Cell(row, 1), u"/w/b.mp4"_s) << rows;
+    EXPECT_EQ(table.Cell(row, 2), QString()) << rows;
+    EXPECT_EQ(table.Cell(row, 3), u"MPEG-4"_s) << rows;
+    table.RemoveAllRows();
+  }
+}
+
 TEST_F(ResultTable, ColumnNumbersStopAtTheSixteenBitLimit) {
   while (table.ColumnCount() < ResultTableModel::kMaxColumns) table.AppendColumn(u"c"_s);
   EXPECT_THROW(table.AppendColumn(u"one too many"_s), Failure);
