@@ -43,21 +43,29 @@ frame() {
   echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
 }
 
-for _ in $(seq 150); do window=$(main_window) && break; sleep 0.1; done
+for _ in $(seq 150); do
+  window=$(main_window) && break
+  # One start in a hundred opens the home page; without a browser here that is
+  # reported in a box, which start-up waits on.
+  if xdotool search --onlyvisible --name '^Application Error$' >/dev/null 2>&1; then
+    xdotool key Return
+  fi
+  sleep 0.1
+done
 [ -n "${window:-}" ] || fail "the main window did not appear"
 for _ in $(seq 50); do xprop -id "$window" _NET_FRAME_EXTENTS | grep -q = && break; sleep 0.1; done
-# Wait for the placement to settle.
-previous=
-for _ in $(seq 30); do
-  sleep 0.2
-  now=$(frame)
-  [ "$now" = "$previous" ] && break
-  previous=$now
-done
-read -r fx fy fw fh <<<"$now"
+# The program moves its window once the manager has framed it; the frame is
+# centred within a few seconds and stays there.
+centred() {
+  read -r fx fy fw fh <<<"$(frame)"
+  # Twice the frame's centre against the screen's; a pixel of rounding allowed.
+  dx=$((2 * fx + fw - 1280)) dy=$((2 * fy + fh - 1024))
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+for _ in $(seq 100); do centred && break; sleep 0.1; done
 echo "frame at $fx,$fy, $fw x $fh, on 1280 x 1024"
-# Twice the frame's centre against the screen's; a pixel of rounding allowed.
-dx=$((2 * fx + fw - 1280)) dy=$((2 * fy + fh - 1024))
-[ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] || fail "the frame's centre is off by $dx/2, $dy/2 pixels"
+centred || fail "the frame's centre is off by $dx/2, $dy/2 pixels"
+sleep 0.5
+centred || fail "the frame left the centre for $fx,$fy"
 [ "$fh" -gt 596 ] || fail "no frame: the window manager did not frame the window"
 echo "centred"
