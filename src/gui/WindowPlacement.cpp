@@ -25,32 +25,46 @@ bool HasFrame(const QWidget& window) {
 }
 
 // Watches the window's first events after it is shown and centres it again
-// once its frame is known; then goes away.
+// once its frame is known, and again should the frame grow; then goes away.
+// The move waits until the manager has been still for a moment: a manager
+// reports the frame in steps (the borders first, the title bar later), and one
+// still mapping the window may take a move for one of the client area.
 class FrameCentring final : public QObject {
  public:
   explicit FrameCentring(QWidget& window) : QObject(&window), window_(window) {
     window.installEventFilter(this);
+    still_.setSingleShot(true);
+    still_.setInterval(kStillMs);
+    connect(&still_, &QTimer::timeout, this, &FrameCentring::CentreNewFrame);
     QTimer::singleShot(kFrameWaitMs, this, &QObject::deleteLater);
   }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &window_ && !done_ && IsPlacementEvent(event->type()) && HasFrame(window_)) {
-      done_ = true;
-      Centre(window_);
-      deleteLater();
+    if (watched == &window_ && IsPlacementEvent(event->type()) && HasFrame(window_) &&
+        window_.frameGeometry().size() != centredFor_) {
+      still_.start();
     }
     return false;
   }
 
  private:
+  static constexpr int kStillMs = 150;
+
   static bool IsPlacementEvent(QEvent::Type type) {
     return type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
            type == QEvent::WindowActivate || type == QEvent::Paint;
   }
 
+  // Only a new frame size moves the window, so one dragged away stays put.
+  void CentreNewFrame() {
+    centredFor_ = window_.frameGeometry().size();
+    Centre(window_);
+  }
+
   QWidget& window_;
-  bool done_ = false;
+  QTimer still_;
+  QSize centredFor_;
 };
 
 }  // namespace

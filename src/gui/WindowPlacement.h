@@ -10,9 +10,10 @@ namespace vistarel {
 
 // Shows a top-level window centred on its screen's available area, frame
 // included. A window manager's frame is known only once the window is mapped:
-// until then the window is centred by its client area, and it is moved once,
-// when its frame is first known, so that the frame sits in the centre. Without
-// a frame (no window manager) the first placement stands.
+// until then the window is centred by its client area, and it is moved when
+// its frame is known, and again if the frame grows within the first seconds,
+// so that the frame sits in the centre. Without a frame (no window manager)
+// the first placement stands.
 void ShowCentred(QWidget& window);
 
 // The top-left point that centres a frame of `frame` size in `area`.
