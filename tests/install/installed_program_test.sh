@@ -35,14 +35,8 @@ stage=$2 close_window=$3
 program="$stage/usr/lib/vistarel"
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
 
-# The main window is the one of the designed width; the splash comes first.
-main_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --name '^Vistarel$' 2>/dev/null); do
-    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 536x596' && { echo "$id"; return 0; }
-  done
-  return 1
-}
+# shellcheck source=../support/main_window.sh
+source "$(dirname "$0")/../support/main_window.sh"
 click() {  # x y in the main window's pixels
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xdotool mousemove $((X + $1)) $((Y + $2)) click 1
@@ -51,16 +45,7 @@ click() {  # x y in the main window's pixels
 started=$(date +%s%N)
 "$stage/usr/bin/vistarel" &
 pid=$!
-for _ in $(seq 150); do
-  window=$(main_window) && break
-  # One start in a hundred opens the home page; without a browser here that is
-  # reported in a box, which start-up waits on.
-  if xdotool search --onlyvisible --name '^Application Error$' >/dev/null 2>&1; then
-    xdotool key Return
-  fi
-  sleep 0.1
-done
-[ -n "${window:-}" ] || fail "the main window did not appear"
+await_main_window || fail "the main window did not appear"
 waited=$(( ($(date +%s%N) - started) / 1000000 ))
 echo "main window after ${waited} ms"
 # An installed program keeps its splash up for 4 s; a development run for 0.4 s.

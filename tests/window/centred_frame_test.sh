@@ -26,13 +26,8 @@ pid=$!
 trap 'kill "$pid" "$manager" 2>/dev/null || true' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-main_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --name '^Vistarel$' 2>/dev/null); do
-    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 536x596' && { echo "$id"; return 0; }
-  done
-  return 1
-}
+# shellcheck source=../support/main_window.sh
+source "$(dirname "$0")/../support/main_window.sh"
 # The frame's left, top, width and height, from the client and the frame extents.
 frame() {
   local x y w h l r t b
@@ -43,16 +38,7 @@ frame() {
   echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
 }
 
-for _ in $(seq 150); do
-  window=$(main_window) && break
-  # One start in a hundred opens the home page; without a browser here that is
-  # reported in a box, which start-up waits on.
-  if xdotool search --onlyvisible --name '^Application Error$' >/dev/null 2>&1; then
-    xdotool key Return
-  fi
-  sleep 0.1
-done
-[ -n "${window:-}" ] || fail "the main window did not appear"
+await_main_window || fail "the main window did not appear"
 for _ in $(seq 50); do xprop -id "$window" _NET_FRAME_EXTENTS | grep -q = && break; sleep 0.1; done
 # The program moves its window once the manager has framed it; the frame is
 # centred within a few seconds and stays there.
