@@ -25,24 +25,42 @@ long ResidentKilobytes(pid_t pid) {
   return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-// The parent of a process, from its stat line; the name in it may hold
-// blanks and parentheses, so the fields are counted from the last ')'.
-pid_t ParentOf(pid_t pid) {
+// The fields of a process's stat line after its name; the name may hold
+// blanks and parentheses, so they are counted from the last ')'.
+bool StatFields(pid_t pid, char* line, size_t size, const char** fields) {
   char path[64];
   std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
   FILE* stat = std::fopen(path, "r");
   if (stat == nullptr)
-    return 0;
-  char line[1024] = {};
-  const size_t size = std::fread(line, 1, sizeof line - 1, stat);
+    return false;
+  const size_t read = std::fread(line, 1, size - 1, stat);
   std::fclose(stat);
-  line[size] = '\0';
-  const char* end = std::strrchr(line, ')');
+  line[read] = '\0';
+  *fields = std::strrchr(line, ')');
+  return *fields != nullptr;
+}
+
+pid_t ParentOf(pid_t pid) {
+  char line[1024] = {};
+  const char* fields = nullptr;
   int parent = 0;
   char state = 0;
-  if (end == nullptr || std::sscanf(end + 1, " %c %d", &state, &parent) != 2)
+  if (!StatFields(pid, line, sizeof line, &fields) ||
+      std::sscanf(fields + 1, " %c %d", &state, &parent) != 2)
     return 0;
   return parent;
+}
+
+// utime + stime + cutime + cstime, in clock ticks.
+long long CpuTicksOf(pid_t pid) {
+  char line[1024] = {};
+  const char* fields = nullptr;
+  long long user = 0, system = 0, childUser = 0, childSystem = 0;
+  if (!StatFields(pid, line, sizeof line, &fields) ||
+      std::sscanf(fields + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld %lld %lld",
+                  &user, &system, &childUser, &childSystem) != 4)
+    return 0;
+  return user + system + childUser + childSystem;
 }
 
 std::vector<pid_t> ThisProcessAndDescendants() {
@@ -106,3 +124,9 @@ double ProcessTreeMemory::ResidentMegabytes(pid_t pid) {
 }
 
 double ProcessTreeMemory::TreeMegabytes() { return static_cast<double>(TreeKilobytes()) / 1024; }
+
+double ProcessTreeMemory::TreeCpuSeconds() {
+  long long ticks = 0;
+  for (const pid_t pid : ThisProcessAndDescendants()) ticks += CpuTicksOf(pid);
+  return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}

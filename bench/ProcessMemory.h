@@ -24,6 +24,10 @@ class ProcessTreeMemory {
   static double ResidentMegabytes(pid_t pid);
   // What this process and its descendants hold resident now.
   static double TreeMegabytes();
+  // The processor time this process and its descendants have used, those
+  // they have waited for included: the run's cost apart from what else the
+  // machine was doing.
+  static double TreeCpuSeconds();
 
  private:
   void Sample();

@@ -6,7 +6,9 @@
 // program is never started) and clears both lists. Prints times and the
 // resident memory of the window with all its child processes.
 //
-//   scale_bench [N ...]     the runs; 1000 10000 100000 when no N is given
+//   scale_bench [N ...]     the runs; 1000 10000 100000 when no N is given. An N
+//                           may come again: "10000 100000 1000000 100000" sets
+//                           the million against both runs of 100,000
 //   scale_bench --rows N    no run: N rows copied from the run over one file,
 //                           for the table's cost per row and the window at N
 //
@@ -304,10 +306,14 @@ int RunFiles(int count) {
   Window::Settle();
   malloc_trim(0);
   const double before = ProcessTreeMemory::ResidentMegabytes(getpid());
+  const double cpuBefore = ProcessTreeMemory::TreeCpuSeconds();
   const Measured run = Measure(memory, [&] { window.Run(); });
+  const double cpu = ProcessTreeMemory::TreeCpuSeconds() - cpuBefore;
   std::printf("window before Start, list filled: %.0f MB\n", before);
-  std::printf("run: %.1f s, %.0f files/s; %d rows x %d columns\n", run.seconds,
-              count / run.seconds, window.table().RowCount(), window.table().ColumnCount());
+  std::printf("run: %.1f s, %.0f files/s; %d rows x %d columns; processor time of the window "
+              "and its workers %.1f s\n",
+              run.seconds, count / run.seconds, window.table().RowCount(),
+              window.table().ColumnCount(), cpu);
   std::printf("peak, window + workers: %.0f MB; above the window before Start %.0f MB",
               run.peak, run.peak - before);
   // The targets: 150 MB for 100,000 rows, and about 1.5 GB in all for a million.
@@ -319,7 +325,7 @@ int RunFiles(int count) {
                 Verdict(run.peak <= kMillionTargetMegabytes));
   else
     std::printf("\n");
-  std::printf("@run %.6f\n", run.seconds);
+  std::printf("@run %.6f %.6f\n", run.seconds, cpu);
   std::fflush(stdout);
 
   TryTheWindow(window);
@@ -405,25 +411,73 @@ int FillRows(int count) {
   return 0;
 }
 
+struct Timed {
+  int count;
+  double seconds;
+  double cpu;
+};
+
+// The mean time and processor time of the runs over `count` files.
+std::pair<double, double> MeanOf(const QList<Timed>& runs, int count) {
+  double seconds = 0, cpu = 0;
+  int n = 0;
+  for (const Timed& run : runs) {
+    if (run.count == count) {
+      seconds += run.seconds;
+      cpu += run.cpu;
+      ++n;
+    }
+  }
+  return {seconds / n, cpu / n};
+}
+
+// Each size against the size a tenth of it, over every run of each in this
+// invocation. A size run both before and after the larger one, as in
+// "100000 1000000 100000", brackets it, so that a machine that speeds up or
+// slows down during the long run weighs on both sides of the ratio.
+void CompareSizes(const QList<Timed>& runs) {
+  QList<int> sizes;
+  for (const Timed& run : runs)
+    if (!sizes.contains(run.count))
+      sizes += run.count;
+  for (const int count : sizes) {
+    if (count % 10 != 0 || !sizes.contains(count / 10))
+      continue;
+    const auto [seconds, cpu] = MeanOf(runs, count);
+    const auto [tenthSeconds, tenthCpu] = MeanOf(runs, count / 10);
+    const auto runsOf = [&](int n) {
+      return int(std::count_if(runs.begin(), runs.end(),
+                               [n](const Timed& run) { return run.count == n; }));
+    };
+    std::printf(
+        "%d files against %d (mean of %d and %d runs): run time %.2fx (target 11x: %s), "
+        "processor time %.2fx\n",
+        count, count / 10, runsOf(count), runsOf(count / 10), seconds / tenthSeconds,
+        Verdict(seconds / tenthSeconds <= 11), cpu / tenthCpu);
+  }
+}
+
 // Each N in a window process of its own, so that none inherits the memory of another.
 int RunEach(const QList<int>& counts) {
-  double previous = 0;
-  int previousCount = 0;
+  QList<Timed> runs;
   for (const int count : counts) {
     std::printf("== %d files ==\n", count);
     std::fflush(stdout);
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {u"--files"_s, QString::number(count)});
-    double seconds = 0;
+    Timed timed{count, 0, 0};
     for (;;) {
       const bool more = child.waitForReadyRead(-1);
       while (child.canReadLine()) {
         const QByteArray line = child.readLine();
-        if (line.startsWith("@run "))
-          seconds = line.mid(5).trimmed().toDouble();
-        else
+        if (line.startsWith("@run ")) {
+          const QList<QByteArray> figures = line.mid(5).trimmed().split(' ');
+          timed.seconds = figures.value(0).toDouble();
+          timed.cpu = figures.value(1).toDouble();
+        } else {
           std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        }
       }
       std::fflush(stdout);
       if (!more && child.state() == QProcess::NotRunning)
@@ -431,14 +485,15 @@ int RunEach(const QList<int>& counts) {
     }
     if (child.exitCode() != 0)
       return child.exitCode();
-    if (previous > 0) {
-      const double ratio = seconds / previous;
-      std::printf("run time %.2fx that of %d files, for %.0fx the files (target 11x: %s)\n", ratio,
-                  previousCount, double(count) / previousCount, Verdict(ratio <= 11));
+    if (!runs.isEmpty()) {
+      const Timed& previous = runs.back();
+      const double ratio = timed.seconds / previous.seconds;
+      std::printf("run time %.2fx that of %d files, for %gx the files\n", ratio,
+                  previous.count, double(count) / previous.count);
     }
-    previous = seconds;
-    previousCount = count;
+    runs += timed;
   }
+  CompareSizes(runs);
   return 0;
 }
 
