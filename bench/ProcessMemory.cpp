@@ -51,16 +51,20 @@ pid_t ParentOf(pid_t pid) {
   return parent;
 }
 
-// utime + stime + cutime + cstime, in clock ticks.
-long long CpuTicksOf(pid_t pid) {
+// utime, stime, cutime and cstime, in clock ticks.
+struct CpuTicks {
+  long long user = 0, system = 0, childUser = 0, childSystem = 0;
+};
+
+CpuTicks CpuTicksOf(pid_t pid) {
   char line[1024] = {};
   const char* fields = nullptr;
-  long long user = 0, system = 0, childUser = 0, childSystem = 0;
+  CpuTicks ticks;
   if (!StatFields(pid, line, sizeof line, &fields) ||
       std::sscanf(fields + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld %lld %lld",
-                  &user, &system, &childUser, &childSystem) != 4)
-    return 0;
-  return user + system + childUser + childSystem;
+                  &ticks.user, &ticks.system, &ticks.childUser, &ticks.childSystem) != 4)
+    return {};
+  return ticks;
 }
 
 std::vector<pid_t> ThisProcessAndDescendants() {
@@ -125,8 +129,15 @@ double ProcessTreeMemory::ResidentMegabytes(pid_t pid) {
 
 double ProcessTreeMemory::TreeMegabytes() { return static_cast<double>(TreeKilobytes()) / 1024; }
 
-double ProcessTreeMemory::TreeCpuSeconds() {
-  long long ticks = 0;
-  for (const pid_t pid : ThisProcessAndDescendants()) ticks += CpuTicksOf(pid);
-  return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+ProcessTreeMemory::ProcessorSeconds ProcessTreeMemory::TreeProcessorSeconds() {
+  const double perTick = 1.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+  ProcessorSeconds seconds;
+  for (const pid_t pid : ThisProcessAndDescendants()) {
+    const CpuTicks ticks = CpuTicksOf(pid);
+    const double own = static_cast<double>(ticks.user + ticks.system) * perTick;
+    (pid == getpid() ? seconds.window : seconds.workers) += own;
+    seconds.workers += static_cast<double>(ticks.childUser + ticks.childSystem) * perTick;
+    seconds.kernel += static_cast<double>(ticks.system + ticks.childSystem) * perTick;
+  }
+  return seconds;
 }

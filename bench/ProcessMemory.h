@@ -26,8 +26,18 @@ class ProcessTreeMemory {
   static double TreeMegabytes();
   // The processor time this process and its descendants have used, those
   // they have waited for included: the run's cost apart from what else the
-  // machine was doing.
-  static double TreeCpuSeconds();
+  // machine was doing. The window is this process alone; the kernel's share
+  // is the system time of all of them.
+  struct ProcessorSeconds {
+    double window = 0;
+    double workers = 0;
+    double kernel = 0;
+    double Total() const { return window + workers; }
+    ProcessorSeconds operator-(const ProcessorSeconds& earlier) const {
+      return {window - earlier.window, workers - earlier.workers, kernel - earlier.kernel};
+    }
+  };
+  static ProcessorSeconds TreeProcessorSeconds();
 
  private:
   void Sample();
