@@ -22,11 +22,12 @@
 #include <unistd.h>
 
 #include "WindowBench.h"
+#include "desktop/FactsShellFolder.h"
 #include "desktop/HelperFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
-#include "media/PooledMediaLibrary.h"
+#include "media/MediaWorkers.h"
 #include "support/TestPlatform.h"
 #include "system/CharacterType.h"
 #include "window/Form1.h"
@@ -51,11 +52,11 @@ QString Argument(const QStringList& arguments, const QString& name, const QStrin
 int Child(const QString& folder, double after) {
   const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
   test::TestPlatform fakes;
-  PooledMediaLibrary library(worker, MediaColumnQueries());
-  HelperFileSystem fileSystem(worker, library);
-  RunShell shell(library);
+  MediaWorkers library(worker);
+  HelperFileSystem fileSystem(worker);
+  FactsShell shell;
   Platform platform = fakes.platform();
-  platform.mediaLibrary = &library;
+  platform.fileReader = &library;
   platform.fileSystem = &fileSystem;
   platform.shell = &shell;
   Form1 form(platform);

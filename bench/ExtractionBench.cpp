@@ -37,19 +37,19 @@
 
 #include "WindowBench.h"
 #include "CommandLine.h"
-#include "desktop/LinuxFileSystem.h"
+#include "desktop/FactsShellFolder.h"
 #include "desktop/HelperFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
-#include "media/MediaInfoLibrary.h"
-#include "media/PooledMediaLibrary.h"
-#include "support/InProcessShell.h"
-#include "support/SharedMediaParse.h"
+#include "media/MediaWorkers.h"
+#include "support/InProcessReader.h"
 #include "support/TestPlatform.h"
 #include "system/CharacterType.h"
 #include "tools/slowfs/SlowFsMount.h"
 #include "window/Form1.h"
+#include "worker/LinuxFileSystem.h"
+#include "worker/MediaInfoLibrary.h"
 
 using namespace vistarel;
 using namespace Qt::StringLiterals;
@@ -91,13 +91,12 @@ double ResidentMegabytes(qint64 pid, const char* field = "VmRSS:") {
 struct Bench {
   test::TestPlatform fakes;
   const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
-  PooledMediaLibrary pooled{worker, MediaColumnQueries()};
+  MediaWorkers pooled{worker};
   MediaInfoLibrary mediaInfo;
-  SharedMediaParse inProcess{mediaInfo};
-  HelperFileSystem pooledFileSystem{worker, pooled};
+  test::InProcessReader inProcess{mediaInfo};
+  HelperFileSystem pooledFileSystem{worker};
   LinuxFileSystem inProcessFileSystem;
-  RunShell pooledShell{pooled};
-  InProcessShell inProcessShell{inProcess};
+  FactsShell shell;
   std::unique_ptr<Form1> form;
   std::unique_ptr<Form1> inProcessForm;
   // The peak of the window's and the workers' resident memory, sampled.
@@ -106,14 +105,13 @@ struct Bench {
 
   Bench() {
     Platform platform = fakes.platform();
-    platform.mediaLibrary = &pooled;
+    platform.fileReader = &pooled;
     platform.fileSystem = &pooledFileSystem;
-    platform.shell = &pooledShell;
+    platform.shell = &shell;
     form = std::make_unique<Form1>(platform);
     form->show();
-    platform.mediaLibrary = &inProcess;
+    platform.fileReader = &inProcess;
     platform.fileSystem = &inProcessFileSystem;
-    platform.shell = &inProcessShell;
     inProcessForm = std::make_unique<Form1>(platform);
     QObject::connect(&sampler, &QTimer::timeout, form.get(), [this] { Sample(); });
   }

@@ -40,6 +40,7 @@
 #include "WindowBench.h"
 #include "ProcessMemory.h"
 #include "base/PathHelpers.h"
+#include "desktop/FactsShellFolder.h"
 #include "desktop/HelperFileSystem.h"
 #include "desktop/XlsxSpreadsheet.h"
 #include "extract/ResultColumns.h"
@@ -47,7 +48,7 @@
 #include "filelist/InputListModel.h"
 #include "gui/ListView.h"
 #include "gui/QtClipboard.h"
-#include "media/PooledMediaLibrary.h"
+#include "media/MediaWorkers.h"
 #include "platform/Launcher.h"
 #include "support/TestPlatform.h"
 #include "system/CharacterType.h"
@@ -107,7 +108,7 @@ SpreadsheetSearch AnyProgram() {
 struct Window {
   explicit Window(const QString& scratch) : spreadsheet(launcher, AnyProgram(), scratch) {
     Platform platform = fakes.platform();
-    platform.mediaLibrary = &pooled;
+    platform.fileReader = &pooled;
     platform.fileSystem = &fileSystem;
     platform.shell = &shell;
     platform.spreadsheet = &spreadsheet;
@@ -159,9 +160,9 @@ struct Window {
 
   test::TestPlatform fakes;
   const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
-  PooledMediaLibrary pooled{worker, MediaColumnQueries()};
-  HelperFileSystem fileSystem{worker, pooled};
-  RunShell shell{pooled};
+  MediaWorkers pooled{worker};
+  HelperFileSystem fileSystem{worker};
+  FactsShell shell;
   NoLauncher launcher;
   XlsxSpreadsheet spreadsheet;
   QtClipboard clipboard;

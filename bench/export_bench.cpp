@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 #include "export/CopyListToClipboard.h"
 #include "export/SaveListAsText.h"
 #include "extract/ResultTableModel.h"

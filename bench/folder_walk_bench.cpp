@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 #include "filelist/AddFolder.h"
 #include "filelist/InputListModel.h"
 #include "platform/Dialogs.h"

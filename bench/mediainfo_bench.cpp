@@ -17,10 +17,10 @@
 #include <unistd.h>
 
 #include "CommandLine.h"
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 #include "extract/ResultColumns.h"
-#include "media/MediaInfoDLL.h"
-#include "media/MediaInfoLibrary.h"
+#include "worker/MediaInfoDLL.h"
+#include "worker/MediaInfoLibrary.h"
 #include "system/CharacterType.h"
 
 using namespace vistarel;

@@ -22,6 +22,24 @@ QString WithoutTrailingSeparators(QString path) {
   return path;
 }
 
+QString TrimBlanks(const QString& text) {
+  qsizetype first = 0;
+  qsizetype end = text.size();
+  while (first < end && text[first] == u' ') ++first;
+  while (end > first && text[end - 1] == u' ') --end;
+  return text.mid(first, end - first);
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+  return folder.endsWith(kPathSeparator) ? folder + name : folder + kPathSeparator + name;
+}
+
+QString ExtensionOf(const QString& path) {
+  const QString name = FileNameOf(WithoutTrailingSeparators(path));
+  const qsizetype dot = name.lastIndexOf(u'.');
+  return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
 QString FixRootPath(const QString& path) {
 #ifdef Q_OS_WIN
   QString fixed = path;

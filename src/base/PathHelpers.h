@@ -23,6 +23,14 @@ QString NameWithoutExtension(const QString& name);
 // The path without trailing separators; the root keeps its one.
 QString WithoutTrailingSeparators(QString path);
 
+// The text without its leading and trailing blanks (U+0020 only).
+QString TrimBlanks(const QString& text);
+
+// The folder and the name joined by one separator.
+QString JoinPath(const QString& folder, const QString& name);
+// The text after the last dot of the path's last element; empty when it has none.
+QString ExtensionOf(const QString& path);
+
 // Collapses the doubled separator that joining the root folder with a separator
 // and a name gives ("//x.avi" becomes "/x.avi"). Other text is left alone.
 QString FixRootPath(const QString& path);

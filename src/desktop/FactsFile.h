@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/FileSystem.h"
-#include "system/FileFacts.h"
+#include "protocol/Facts.h"
 
 namespace vistarel {
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "base/Failure.h"
+#include "base/PathHelpers.h"
 #include "desktop/FileProperties.h"
 #include "desktop/ShellDetails.h"
 
@@ -143,6 +144,22 @@ std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMedia
   if (facts.failure)
     throw *facts.failure;
   return std::make_unique<FactsShellFolder>(std::move(facts), std::move(media));
+}
+
+std::unique_ptr<IShellFolder> FactsShell::Namespace(const QString& path,
+                                                    const FileAnswer& answer) {
+  // The run asks for the folder of the file it has just read; when the
+  // worker could not look at it, the look-up fails as the worker's did.
+  const QString folder = WithoutTrailingSeparators(path);
+  if (!answer.folder.failure && answer.folder.folder != folder) {
+    throw Failure(u"No media worker looked at the folder: "_s + folder,
+                  failure_number::kPathNotFound);
+  }
+  return MakeFactsShellFolder(answer.folder,
+                              [media = answer.media, siblings = answer.siblings](
+                                  const EntryFacts& entry) {
+                                return FileAnswer{{}, media, {}, siblings}.MediaValuesOf(entry);
+                              });
 }
 
 }  // namespace vistarel

@@ -5,9 +5,9 @@
 #include <functional>
 #include <memory>
 
-#include "media/ShellMediaValues.h"
 #include "platform/Shell.h"
-#include "system/FolderFacts.h"
+#include "protocol/Facts.h"
+#include "protocol/ShellColumns.h"
 
 namespace vistarel {
 
@@ -23,5 +23,11 @@ using EntryMediaValues = std::function<ShellMediaValues(const EntryFacts& entry)
 // facts were gathered for can be asked; the others fail as entries outside the
 // folder do. Throws the failure of the gathering when the facts carry one.
 std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMediaValues media);
+
+// The desktop shell of the window: a run's folder as its media worker found it.
+class FactsShell final : public IShell {
+ public:
+  std::unique_ptr<IShellFolder> Namespace(const QString& path, const FileAnswer& answer) override;
+};
 
 }  // namespace vistarel

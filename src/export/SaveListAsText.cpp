@@ -36,7 +36,7 @@ void SaveListAsText(const ResultTableModel& table, const QString& path, IProgres
   const std::vector<qsizetype> widths = ColumnWidths(table, /*countHeaders=*/true, pump);
   ShowProgress(progress, pump, 10, caption);
 
-  const std::unique_ptr<ITextStream> file = fileSystem.CreateTextFile(path, /*overwrite=*/true);
+  const std::unique_ptr<ITextStream> file = fileSystem.CreateTextFile(path, /*overwrite=*/true, pump);
 
   QString line;
   line.reserve(PaddedLineLength(widths));

@@ -18,12 +18,20 @@ const FixedColumn& ColumnOfSubItem(int subItem) {
   return FixedColumns().at(size_t(subItem));
 }
 
-QString TrimBlanks(const QString& text) {
-  qsizetype first = 0;
-  qsizetype end = text.size();
-  while (first < end && text[first] == u' ') ++first;
-  while (end > first && text[end - 1] == u' ') --end;
-  return text.mid(first, end - first);
+void RequireHandle(const MediaAnswers& media) {
+  if (media.noHandle)
+    throw *media.noHandle;
+}
+
+void RequireOpened(const MediaAnswers& media) {
+  RequireHandle(media);
+  if (media.stopped)
+    throw *media.stopped;
+}
+
+QString MediaCell(const MediaAnswers& media, int subItem) {
+  RequireHandle(media);
+  return media.values.value(subItem - 1);
 }
 
 bool SameDisplayName(const QString& baseName, const QString& displayName) {

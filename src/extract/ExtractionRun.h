@@ -7,6 +7,7 @@
 #include "base/Failure.h"
 #include "extract/ResultColumns.h"
 #include "platform/Shell.h"
+#include "protocol/FileAnswer.h"
 
 namespace vistarel {
 
@@ -37,8 +38,17 @@ inline constexpr int kFirstFileSubItem = 39;
 inline constexpr int kLastFileSubItem = 48;
 inline constexpr int kTypeSubItem = 49;
 
-// The text without its leading and trailing blanks (U+0020 only).
-QString TrimBlanks(const QString& text);
+// The library steps of a file (124 to 208) read its parse as it was answered:
+// each fails as its call failed in the media worker.
+// The file's handle (124) and its close and release (206, 208): fail when the
+// library gave none.
+void RequireHandle(const MediaAnswers& media);
+// Its open (126): fails without a handle, or when the parse stopped.
+void RequireOpened(const MediaAnswers& media);
+// The answer of the media column of a sub-item (1 to 38): fails without a
+// handle; empty when the parse stopped.
+QString MediaCell(const MediaAnswers& media, int subItem);
+
 // The shell matches a file to its folder's entries by lower-cased display name.
 bool SameDisplayName(const QString& baseName, const QString& displayName);
 // "File General - " and the property name.

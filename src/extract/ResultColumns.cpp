@@ -64,13 +64,4 @@ constexpr std::array<FixedColumn, kFixedColumnCount> kColumns = {{
 
 const std::array<FixedColumn, kFixedColumnCount>& FixedColumns() { return kColumns; }
 
-QList<MediaQuery> MediaColumnQueries() {
-  QList<MediaQuery> queries;
-  for (const FixedColumn& column : FixedColumns()) {
-    if (column.source == ColumnSource::Media)
-      queries.append({column.stream, QString::fromUtf16(column.parameter)});
-  }
-  return queries;
-}
-
 }  // namespace vistarel

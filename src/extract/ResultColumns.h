@@ -4,12 +4,11 @@
 
 #include <array>
 
-#include <QList>
-
-#include "media/MediaAnswers.h"
-#include "platform/MediaLibrary.h"
-
 namespace vistarel {
+
+// The stream a media column reads, numbered as the MediaInfo library numbers
+// its stream kinds.
+enum class StreamKind { General = 0, Video = 1, Audio = 2 };
 
 // Where a fixed result column takes its value from.
 enum class ColumnSource { Path, Media, File };
@@ -28,9 +27,6 @@ inline constexpr char16_t kRunTimeColumnPrefix[] = u"File General - ";
 
 // The 50 fixed columns of the result table, in order; index 0 is column 1.
 const std::array<FixedColumn, kFixedColumnCount>& FixedColumns();
-
-// The queries of the media columns (sub-items 1 to 38), in column order.
-QList<MediaQuery> MediaColumnQueries();
 
 // The input list's one column: its header has a leading blank, unlike column 1
 // of the result table.

@@ -101,24 +101,28 @@ void HelperProcess::SetBusy(bool busy) {
 
 void HelperProcess::MarkProgress() {
   sinceProgress_.start();
-  bytesRead_ = BytesRead(child_->pid());
+  bytesMoved_ = BytesMoved(child_->pid());
 }
 
-bool HelperProcess::HasStalled(std::chrono::milliseconds limit) {
+qint64 HelperProcess::MsWithoutProgress() {
   if (!busy_ || HasEnded())
-    return false;
-  // A read that keeps reading is progress, though it says nothing.
-  const std::optional<quint64> now = BytesRead(child_->pid());
-  if (now != bytesRead_) {
-    bytesRead_ = now;
+    return 0;
+  // A read or write that keeps going is progress, though it says nothing.
+  const std::optional<quint64> now = BytesMoved(child_->pid());
+  if (now != bytesMoved_) {
+    bytesMoved_ = now;
     sinceProgress_.start();
-    return false;
+    return 0;
   }
-  return sinceProgress_.elapsed() >= limit.count();
+  return sinceProgress_.elapsed();
 }
 
 bool HelperProcess::IsComputing() const {
   return ProcessState(child_->pid()) == 'R';
+}
+
+void HelperProcess::EndGently() {
+  child_->EndGently();
 }
 
 void HelperProcess::GiveUp() {

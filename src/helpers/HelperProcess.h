@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "helpers/Framing.h"
+#include "protocol/Framing.h"
 
 class QSocketNotifier;
 
@@ -29,9 +29,9 @@ struct HelperCommand {
 // length. Nothing here waits: what the helper says is read when the event loop
 // says its pipe is readable (the signal Readable) or when its owner polls. A
 // helper shows progress by what it says (answers, or the word that a system
-// call returned) and by the bytes it reads; one that shows none for the stall
-// limit while it has work is stalled, and is sent SIGKILL and let go, whether
-// the kernel lets it end or not.
+// call returned) and by the bytes it reads and writes; one that shows none
+// while it has work is stalled, and is sent SIGKILL and let go, whether the
+// kernel lets it end or not. HelperClient drives it.
 class HelperProcess final : public QObject {
   Q_OBJECT
 
@@ -63,13 +63,17 @@ class HelperProcess final : public QObject {
   // rest starts the clock anew.
   void SetBusy(bool busy);
   bool IsBusy() const { return busy_; }
-  // True when it has been busy without progress for `limit`.
-  bool HasStalled(std::chrono::milliseconds limit);
+  // How long it has been busy without progress; 0 while it rests.
+  qint64 MsWithoutProgress();
+  // Starts the stall clock anew, as if it had just made progress.
+  void RestartStallClock() { MarkProgress(); }
   // True when it is running on a processor just now (a loop), rather than
   // waiting for the disk or a share.
   bool IsComputing() const;
   // Kills it and stops listening; it counts as ended.
   void GiveUp();
+  // When it goes, it is let go by closing its input rather than killed.
+  void EndGently();
   qint64 pid() const;
 
  Q_SIGNALS:
@@ -88,7 +92,7 @@ class HelperProcess final : public QObject {
   bool givenUp_ = false;
   bool busy_ = false;
   QElapsedTimer sinceProgress_;
-  std::optional<quint64> bytesRead_;
+  std::optional<quint64> bytesMoved_;
 };
 
 }  // namespace vistarel

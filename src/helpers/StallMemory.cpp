@@ -46,10 +46,14 @@ void StallMemory::Note(const QString& path, Request request, const Failure& fail
   Stall stall{QDir::cleanPath(path), request, failure,
               waitedForDisk ? MountOf(path) : QString()};
   if (!stall.mount.isEmpty()) {
-    const auto onMount = std::count_if(stalls_.begin(), stalls_.end(), [&](const Stall& other) {
-      return other.mount == stall.mount && other.path != stall.path;
-    });
-    if (size_t(onMount) + 1 >= kStallsForDeadMount &&
+    std::vector<QString> paths{stall.path};
+    for (const Stall& other : stalls_) {
+      if (other.mount == stall.mount &&
+          std::find(paths.begin(), paths.end(), other.path) == paths.end()) {
+        paths.push_back(other.path);
+      }
+    }
+    if (paths.size() >= kStallsForDeadMount &&
         std::find(deadMounts_.begin(), deadMounts_.end(), stall.mount) == deadMounts_.end()) {
       deadMounts_.push_back(stall.mount);
     }
@@ -62,11 +66,13 @@ std::optional<Failure> StallMemory::Known(const QString& path, Request request) 
     return std::nullopt;
   const QString clean = QDir::cleanPath(path);
   for (const Stall& stall : stalls_) {
-    if (stall.path == clean && (stall.request == Request::LookUp || request == Request::Listing))
+    if (stall.path == clean && (stall.request == request || stall.request == Request::LookUp))
       return stall.failure;
   }
+  // Only a look-up that stalled bars what lies within: a path is reached
+  // through its folders, never through their listings.
   for (const Stall& stall : stalls_) {
-    if (clean != stall.path && IsWithin(clean, stall.path)) {
+    if (stall.request == Request::LookUp && clean != stall.path && IsWithin(clean, stall.path)) {
       return Failure(u"%1 was not looked at: the folder %2 made no progress before."_s.arg(
                          path, stall.path),
                      failure_number::kDeviceIo);

@@ -10,15 +10,22 @@
 
 namespace vistarel {
 
-// What made no progress for the stall limit during a run or a walk: the
-// look-up of a file or folder, the listing of a folder, and, once three
-// different places on one mount have stalled, the whole mount. A later request
-// there fails at once with a failure that says so, rather than wait the limit
-// again and leave one more helper stuck in the kernel. A folder whose listing
-// stalled may still be looked up itself; nothing within it is asked again.
+// What made no progress for the stall limit during a run, a walk or a save,
+// remembered by the exact path that stalled: a later request there fails at
+// once with a failure that says so, rather than wait the limit again and leave
+// one more helper stuck in the kernel.
+//   - A path whose look-up stalled is not looked up again, nor is anything
+//     within it, which can only be reached through it.
+//   - A folder whose listing stalled is not listed again; the kernel may hold
+//     its other look-ups meanwhile, but a file in it that can still be looked
+//     up is.
+//   - A file whose read stalled (a library that loops, a read that never
+//     returns) is not read again, but may still be looked up.
+//   - A whole mount counts as dead once places at three different paths on it
+//     have stalled while their helpers waited for it.
 class StallMemory {
  public:
-  enum class Request { LookUp, Listing };
+  enum class Request { LookUp, Listing, Reading };
 
   // `waitedForDisk`: the helper waited for its disk or share, rather than
   // computed (a library that loops): only such stalls tell of a dead mount.
@@ -37,6 +44,12 @@ class StallMemory {
   };
   std::vector<Stall> stalls_;
   std::vector<QString> deadMounts_;
+};
+
+// A place a request looks at, as the stall memory knows it.
+struct StallPlace {
+  QString path;
+  StallMemory::Request request = StallMemory::Request::LookUp;
 };
 
 // A wait as the failures name it: "30", "0.4".

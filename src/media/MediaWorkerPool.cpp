@@ -4,31 +4,30 @@
 
 #include <algorithm>
 
-#include <poll.h>
-
+#include "base/PathHelpers.h"
 #include "system/Processes.h"
 
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
-using namespace worker_message;
+using namespace helper_message;
 
 namespace {
 
-// Worker starts that fail before a worker says hello, in a row, after which
-// the workers are taken for unusable.
-constexpr int kDeathsBeforeHelloLimit = 3;
 // Busy workers that used less of a processor than this were waiting, not
 // computing: one more may read beside them.
 constexpr double kWaitingShare = 0.5;
 
+// The folder the run opens in the shell for a file, as the worker lists it.
+QString ShellFolderOf(const QString& path) {
+  return WithoutTrailingSeparators(TrimBlanks(FolderOf(path)));
+}
+
 }  // namespace
 
 struct MediaWorkerPool::Worker {
-  std::unique_ptr<HelperProcess> process;
-  std::deque<int> queue;  // jobs sent, in order; the first is being read
-  bool greeted = false;
-  std::optional<double> processorSeconds;  // at the last progress check
+  std::unique_ptr<HelperClient> client;
+  std::optional<double> processorSeconds;  // at the last growth check
 };
 
 int MediaWorkerPool::DefaultWorkerCount(int files) {
@@ -40,275 +39,257 @@ int MediaWorkerPool::MostWorkerCount(int files) {
 }
 
 MediaWorkerPool::MediaWorkerPool(HelperCommand command, QStringList files, Limits limits)
-    : command_(std::move(command)), files_(std::move(files)), limits_(limits) {
+    : command_(std::move(command)),
+      files_(std::move(files)),
+      limits_(limits),
+      group_(limits.stallLimit, limits.stallCheck) {
   limits_.workers = std::max(1, limits_.workers);
   limits_.mostWorkers = std::max(limits_.workers, limits_.mostWorkers);
   limits_.lookAhead = std::max(1, limits_.lookAhead);
   limits_.queuedPerWorker = std::max(1, limits_.queuedPerWorker);
-  progressCheck_.setInterval(int(limits_.stallCheck.count()));
-  connect(&progressCheck_, &QTimer::timeout, this, &MediaWorkerPool::CheckProgress);
-  progressCheck_.start();
-  sinceProgressCheck_.start();
+  connect(&group_, &HelperGroup::Checked, this, &MediaWorkerPool::GrowIfWaiting);
+  sinceGrowthCheck_.start();
   Dispatch();
 }
 
-// Each worker's process is killed and let go as it goes.
+// Each worker's helper is let go as its client goes.
 MediaWorkerPool::~MediaWorkerPool() = default;
 
-std::optional<ParsedFile> MediaWorkerPool::TakeListFile(int index) {
+std::optional<FileAnswer> MediaWorkerPool::TakeListFile(int index) {
   const auto found = done_.find(index);
   if (found == done_.end())
     return std::nullopt;
-  ParsedFile parsed = std::move(found->second);
+  FileAnswer answer = std::move(found->second);
   done_.erase(found);
   nextToTake_ = std::max(nextToTake_, index + 1);
   Dispatch();
-  return parsed;
+  return answer;
 }
 
 void MediaWorkerPool::Poll(int milliseconds) {
-  std::vector<pollfd> fds;
-  std::vector<Worker*> polled;
-  for (const auto& worker : workers_) {
-    polled.push_back(worker.get());
-    if (!worker->process->IsListening())
-      continue;  // its end is collected below
-    fds.push_back({worker->process->OutputFd(), POLLIN, 0});
-    if (worker->process->HasUnsent())
-      fds.push_back({worker->process->InputFd(), POLLOUT, 0});
-  }
-  if (!fds.empty())
-    poll(fds.data(), nfds_t(fds.size()), std::max(0, milliseconds));
-  for (Worker* worker : polled) {
-    if (!IsLive(worker))
-      continue;
-    worker->process->Flush();
-    ReadFrom(*worker);
-  }
-  if (sinceProgressCheck_.elapsed() >= limits_.stallCheck.count())
-    CheckProgress();
+  group_.Poll(milliseconds);
 }
 
 QList<qint64> MediaWorkerPool::WorkerIds() const {
   QList<qint64> ids;
-  for (const auto& worker : workers_) ids.append(worker->process->pid());
+  for (const auto& worker : workers_) {
+    if (const std::optional<qint64> pid = worker->client->ProcessId())
+      ids.append(*pid);
+  }
   return ids;
 }
 
-bool MediaWorkerPool::IsLive(const Worker* worker) const {
-  return std::any_of(workers_.begin(), workers_.end(),
-                     [&](const auto& owned) { return owned.get() == worker; });
-}
-
 bool MediaWorkerPool::HasWork() const {
-  return !retry_.empty() ||
-         (nextListFile_ < files_.size() && nextListFile_ < nextToTake_ + limits_.lookAhead);
+  return nextListFile_ < files_.size() && nextListFile_ < nextToTake_ + limits_.lookAhead;
 }
 
 std::optional<int> MediaWorkerPool::NextJob() {
-  // The files of a worker that ended first, then the list, as far as the
-  // look-ahead goes.
-  if (!retry_.empty()) {
-    const auto first = std::min_element(retry_.begin(), retry_.end());
-    const int job = *first;
-    retry_.erase(first);
-    return job;
-  }
-  if (nextListFile_ < files_.size() && nextListFile_ < nextToTake_ + limits_.lookAhead)
-    return nextListFile_++;
-  return std::nullopt;
+  if (!HasWork())
+    return std::nullopt;
+  return nextListFile_++;
 }
 
 void MediaWorkerPool::Dispatch() {
-  for (;;) {
-    if (broken_) {
-      while (const std::optional<int> job = NextJob()) CompleteWithFailure(*job, *broken_);
-      return;
-    }
+  while (HasWork()) {
     Worker* target = nullptr;
     for (const auto& worker : workers_) {
-      if (worker->process->IsListening() && int(worker->queue.size()) < limits_.queuedPerWorker &&
-          (target == nullptr || worker->queue.size() < target->queue.size())) {
+      if (worker->client->Pending() < limits_.queuedPerWorker &&
+          (target == nullptr || worker->client->Pending() < target->client->Pending())) {
         target = worker.get();
       }
     }
     // Every worker starts as soon as there is work, so that all read at once.
-    if ((target == nullptr || !target->queue.empty()) && int(workers_.size()) < limits_.workers) {
-      if (!HasWork())
-        return;
+    if ((target == nullptr || target->client->Pending() > 0) &&
+        int(workers_.size()) < limits_.workers) {
       target = StartWorker();
-      if (target == nullptr)
-        continue;
     }
     if (target == nullptr)
       return;
-    const std::optional<int> job = NextJob();
-    if (!job)
-      return;
-    // A place that stalled before is not asked again.
-    if (const std::optional<Failure> known = stalls_.Known(PathOf(*job), StallMemory::Request::LookUp)) {
-      CompleteWithFailure(*job, *known);
-      continue;
+    const int job = *NextJob();
+    Request request{.kind = Kind::Parse, .id = quint64(job), .path = PathOf(job)};
+    Revise(request);
+    target->client->Ask(std::move(request));
+  }
+}
+
+void MediaWorkerPool::Revise(Request& request) {
+  // What stalled before is not asked again: a read, or a folder's listing. (A
+  // look-up the client itself refuses.)
+  const StallMemory& stalls = group_.Stalls();
+  Partial& partial = partial_[int(request.id)];
+  if (request.withMedia && !partial.media) {
+    if (std::optional<Failure> read = stalls.Known(request.path, StallMemory::Request::Reading)) {
+      partial.media.emplace().stopped = std::move(read);
+      request.withMedia = false;
     }
-    target->queue.push_back(*job);
-    target->process->SetBusy(true);
-    target->process->Send(Encode(Request{Kind::Parse, quint64(*job), PathOf(*job), {}, 0, {}}));
+  }
+  if (request.withFolder) {
+    partial.folderStalled =
+        stalls.Known(ShellFolderOf(request.path), StallMemory::Request::Listing);
+    request.withFolder = !partial.folderStalled;
   }
 }
 
 MediaWorkerPool::Worker* MediaWorkerPool::StartWorker() {
-  QString why;
-  std::unique_ptr<HelperProcess> process = HelperProcess::Start(command_, &why);
-  if (process == nullptr) {
-    Break(Failure(u"The media reader %1 cannot be started: %2"_s.arg(command_.program, why),
-                  failure_number::kFileNotFound));
-    return nullptr;
-  }
   auto owned = std::make_unique<Worker>();
-  Worker* worker = owned.get();
-  worker->process = std::move(process);
-  connect(worker->process.get(), &HelperProcess::Readable, this, [this, worker] {
-    if (IsLive(worker))
-      ReadFrom(*worker);
-  });
+  owned->client = std::make_unique<HelperClient>(
+      command_, u"The media reader %1"_s.arg(command_.program), group_,
+      HelperClient::Owner{
+          [this](const Request& front, Answer&& answer) { return Take(front, std::move(answer)); },
+          [this, worker = owned.get()](const Request& request, HelperLoss& loss) {
+            return Lose(*worker, int(request.id), loss);
+          },
+          [this](Request& request) { Revise(request); },
+      });
+  // A worker with room takes more of the list.
+  connect(owned->client.get(), &HelperClient::Settled, this, &MediaWorkerPool::Dispatch);
   workers_.push_back(std::move(owned));
-  return worker;
+  return workers_.back().get();
 }
 
-void MediaWorkerPool::ReadFrom(Worker& worker) {
-  for (const QByteArray& body : worker.process->Receive()) {
-    const std::optional<Answer> answer = DecodeAnswer(body);
-    if (!answer || !Take(worker, *answer)) {
-      // Not an answer to what it was asked: it is ended as a crash would be.
-      worker.process->GiveUp();
-      Ended(worker, u"stopped (it answered what it was not asked)"_s, false);
-      return;
-    }
-    if (broken_)
-      return;
-  }
-  if (worker.process->HasEnded())
-    Ended(worker, worker.process->HowItEnded(), false);
-  else
-    Dispatch();
-}
-
-bool MediaWorkerPool::Take(Worker& worker, const Answer& answer) {
-  if (answer.kind == Kind::Progress)
-    return true;
-  if (!worker.greeted) {
-    const auto* version = std::get_if<quint32>(&answer.payload);
-    if (answer.kind != Kind::Hello || version == nullptr || *version != kVersion) {
-      Break(Failure(u"The media reader %1 does not belong to this version of the program"_s.arg(
-          command_.program)));
-      return true;
-    }
-    worker.greeted = true;
-    deathsBeforeHello_ = 0;
-    return true;
-  }
-  if (worker.queue.empty() || answer.id != quint64(worker.queue.front()))
-    return false;
-  const int job = worker.queue.front();
+HelperClient::Fit MediaWorkerPool::Take(const Request& front, Answer&& answer) {
+  const int job = int(front.id);
   Partial& partial = partial_[job];
-  if (const auto* facts = std::get_if<RunFacts>(&answer.payload);
-      facts != nullptr && answer.kind == Kind::Facts && !partial.facts) {
-    partial.facts = *facts;
-    // On a share the workers mostly wait: more of them read at once.
-    if (facts->file.remote && limits_.workers < limits_.mostWorkers) {
-      limits_.workers = limits_.mostWorkers;
+  using Fit = HelperClient::Fit;
+  switch (answer.kind) {
+    case Kind::ParsedFile: {
+      auto* file = std::get_if<FileFacts>(&answer.payload);
+      if (file == nullptr)
+        return Fit::Wrong;
+      if (partial.file)  // the folder asked again: the facts it had
+        return partial.media && !partial.folder ? Fit::More : Fit::Wrong;
+      // On a share the workers mostly wait: more of them read at once.
+      if (file->remote && limits_.workers < limits_.mostWorkers)
+        limits_.workers = limits_.mostWorkers;
+      partial.file = std::move(*file);
+      return front.withMedia || front.withFolder ? Fit::More : Finish(job);
     }
-    return true;
+    case Kind::ParsedMedia: {
+      auto* media = std::get_if<MediaAnswers>(&answer.payload);
+      if (media == nullptr || !partial.file || partial.media)
+        return Fit::Wrong;
+      partial.media = std::move(*media);
+      return front.withFolder ? Fit::More : Finish(job);
+    }
+    case Kind::ParsedFolder: {
+      auto* folder = std::get_if<FolderFacts>(&answer.payload);
+      if (folder == nullptr || !partial.file || !partial.media || partial.folder)
+        return Fit::Wrong;
+      partial.folder = std::move(*folder);
+      return Fit::More;
+    }
+    case Kind::ParsedSiblings: {
+      auto* siblings = std::get_if<QList<SiblingValues>>(&answer.payload);
+      if (siblings == nullptr || !partial.folder)
+        return Fit::Wrong;
+      partial.siblings = std::move(*siblings);
+      return Finish(job);
+    }
+    default:
+      return Fit::Wrong;
   }
-  if (const auto* media = std::get_if<MediaAnswers>(&answer.payload);
-      media != nullptr && answer.kind == Kind::Media && partial.facts && !partial.media) {
-    partial.media = *media;
-    return true;
-  }
-  const auto* siblings = std::get_if<QList<SiblingValues>>(&answer.payload);
-  if (siblings == nullptr || answer.kind != Kind::Siblings || !partial.media)
-    return false;
-  worker.queue.pop_front();
-  worker.process->SetBusy(!worker.queue.empty());
-  Complete(job, ParsedFile{std::move(*partial.facts), std::move(*partial.media), *siblings});
-  partial_.erase(job);
-  return true;
 }
 
-void MediaWorkerPool::Ended(Worker& ended, const QString& how, bool stalled, bool waitedForDisk) {
-  const auto found = std::find_if(workers_.begin(), workers_.end(),
-                                  [&](const auto& owned) { return owned.get() == &ended; });
-  if (found == workers_.end())
-    return;
-  const std::unique_ptr<Worker> worker = std::move(*found);
-  workers_.erase(found);
-  worker->process->disconnect(this);
-
-  std::deque<int>& queue = worker->queue;
-  if (!broken_ && !queue.empty() && (worker->greeted || stalled)) {
-    const int culprit = queue.front();
-    queue.pop_front();
-    const QString& path = PathOf(culprit);
-    Partial partial = std::move(partial_[culprit]);
-    partial_.erase(culprit);
-    if (!partial.facts) {
-      // It ended while it looked at the file, before any parse.
-      const Failure failure =
-          stalled ? StallFailure(u"Looking up"_s, path, limits_.stallLimit)
-                  : Failure(u"The media reader %1 while looking up %2."_s.arg(how, path));
-      if (stalled)
-        stalls_.Note(path, StallMemory::Request::LookUp, failure, waitedForDisk);
-      CompleteWithFailure(culprit, failure);
-    } else {
-      ParsedFile parsed{std::move(*partial.facts), {}, {}};
-      if (partial.media) {
-        parsed.media = std::move(*partial.media);  // it ended on a sibling: no values of its
-      } else {
-        const QString stop = stalled ? u"made no progress for %1 seconds and was stopped"_s.arg(
-                                           SecondsText(limits_.stallLimit))
-                                     : how;
-        parsed.media.stopped = Failure(
-            u"The MediaInfo library %1 while reading %2; its media values are left empty."_s.arg(
-                stop, path));
-        if (stalled)
-          stalls_.Note(path, StallMemory::Request::LookUp, *parsed.media.stopped, waitedForDisk);
-      }
-      Complete(culprit, std::move(parsed));
-    }
+HelperClient::Fit MediaWorkerPool::Finish(int job) {
+  Partial partial = std::move(partial_[job]);
+  FileAnswer answer;
+  answer.file = std::move(partial.file).value_or(FileFacts{});
+  answer.media = std::move(partial.media).value_or(MediaAnswers{});
+  if (partial.folder) {
+    answer.folder = std::move(*partial.folder);
+  } else {
+    answer.folder.failure = partial.folderStalled;
   }
-  // The rest goes to the next worker; a worker that ended before it could read
-  // anything blames none of its files.
-  for (const int job : queue) partial_.erase(job);
-  retry_.insert(retry_.end(), queue.begin(), queue.end());
-  if (!worker->greeted && !stalled && ++deathsBeforeHello_ >= kDeathsBeforeHelloLimit) {
-    Break(Failure(
-        u"The media reader %1 %2 before it could read any file"_s.arg(command_.program, how)));
-  }
-  Dispatch();
+  answer.siblings = std::move(partial.siblings);
+  Complete(job, std::move(answer));
+  return HelperClient::Fit::Done;
 }
 
-void MediaWorkerPool::CheckProgress() {
-  const double interval = double(sinceProgressCheck_.restart()) / 1000.0;
-  std::vector<Worker*> snapshot;
-  for (const auto& worker : workers_) snapshot.push_back(worker.get());
+Failure MediaWorkerPool::Lose(Worker& worker, int job, HelperLoss& loss) {
+  const QString& path = PathOf(job);
+  const QString& program = command_.program;
+  using Why = HelperLoss::Why;
+  // Workers that cannot be had fail every file as a library that cannot be
+  // loaded does.
+  if (loss.IsBroken()) {
+    const Failure failure =
+        loss.why == Why::CannotStart
+            ? Failure(u"The media reader %1 cannot be started: %2"_s.arg(program, loss.how),
+                      failure_number::kFileNotFound)
+        : loss.why == Why::NotOurs
+            ? Failure(u"The media reader %1 does not belong to this version of the program"_s.arg(
+                  program))
+            : Failure(u"The media reader %1 %2 before it could read any file"_s.arg(program,
+                                                                                     loss.how));
+    CompleteWithFailure(job, failure, true);
+    return failure;
+  }
+  const bool stalled = loss.why == Why::Stalled;
+  const QString how = loss.why == Why::BrokeProtocol
+                          ? u"stopped (it answered what it was not asked)"_s
+                          : loss.how;
+  const QString stop = stalled ? u"made no progress for %1 seconds and was stopped"_s.arg(
+                                     SecondsText(group_.StallLimit()))
+                               : how;
+  const QString at = loss.doing ? loss.doing->path : path;
+  // How the part it was at failed.
+  const auto failureAt = [&](const QString& what, const QString& where) {
+    if (loss.why == Why::StalledBefore)
+      return *loss.before;
+    return stalled ? StallFailure(what, where, group_.StallLimit())
+                   : Failure(u"The media reader %1 while looking up %2."_s.arg(how, where));
+  };
+  Partial& partial = partial_[job];
+  if (!partial.file) {
+    // It ended while it looked the file up, before any parse.
+    const Failure failure = failureAt(u"Looking up"_s, path);
+    CompleteWithFailure(job, failure, false);
+    return failure;
+  }
+  if (!partial.media) {
+    const Failure failure(
+        u"The MediaInfo library %1 while reading %2; its media values are left empty."_s.arg(
+            stop, path));
+    partial.media.emplace().stopped = failure;
+    if (partial.folderStalled) {
+      Finish(job);
+      return failure;
+    }
+    // The parse cost its media values alone: the folder, which comes after
+    // it, is asked for again, without the parse.
+    Request folderOnly{.kind = Kind::Parse, .id = quint64(job), .path = path};
+    folderOnly.withMedia = false;
+    worker.client->Ask(std::move(folderOnly));
+    return failure;
+  }
+  if (!partial.folder) {
+    // Its folder, or one of its same-named entries, stalled: only the shell's
+    // columns are lost.
+    const bool listing = loss.doing && loss.doing->what == Activity::What::Listing;
+    partial.folderStalled = failureAt(listing ? u"Listing the folder"_s : u"Looking up"_s, at);
+    const Failure failure = *partial.folderStalled;
+    Finish(job);
+    return failure;
+  }
+  // It ended on a sibling: no values of its.
+  Finish(job);
+  return Failure(
+      u"The MediaInfo library %1 while reading %2; its media values are left empty."_s.arg(stop,
+                                                                                         at));
+}
+
+void MediaWorkerPool::GrowIfWaiting() {
+  const double interval = double(sinceGrowthCheck_.restart()) / 1000.0;
   double used = 0;
   int busy = 0;
   bool computing = false;  // a busy worker is on a processor, or waits for one
-  for (Worker* worker : snapshot) {
-    if (!IsLive(worker))
-      continue;
-    HelperProcess& process = *worker->process;
-    if (process.HasStalled(limits_.stallLimit)) {
-      const bool waitedForDisk = !process.IsComputing();
-      process.GiveUp();
-      Ended(*worker, {}, true, waitedForDisk);
-      continue;
-    }
-    const std::optional<double> now = ProcessorSeconds(process.pid());
-    if (process.IsBusy() && now && worker->processorSeconds) {
+  for (const auto& worker : workers_) {
+    const std::optional<qint64> pid = worker->client->ProcessId();
+    const std::optional<double> now = pid ? ProcessorSeconds(*pid) : std::nullopt;
+    if (worker->client->Pending() > 0 && now && worker->processorSeconds) {
       used += *now - *worker->processorSeconds;
       ++busy;
-      computing = computing || process.IsComputing();
+      computing = computing || worker->client->IsComputing();
     }
     worker->processorSeconds = now;
   }
@@ -325,36 +306,22 @@ void MediaWorkerPool::CheckProgress() {
   }
 }
 
-void MediaWorkerPool::Complete(int job, ParsedFile parsed) {
-  done_.insert_or_assign(job, std::move(parsed));
+void MediaWorkerPool::Complete(int job, FileAnswer answer) {
+  partial_.erase(job);
+  done_.insert_or_assign(job, std::move(answer));
 }
 
-void MediaWorkerPool::CompleteWithFailure(int job, const Failure& failure) {
-  ParsedFile parsed;
-  parsed.facts.file.failure = failure;
-  parsed.facts.folder.failure = failure;
-  // A pool whose workers cannot start fails every call on the file, as a
-  // library that cannot be loaded does; a file that was never parsed fails
-  // its open.
-  if (broken_)
-    parsed.media.noHandle = failure;
+void MediaWorkerPool::CompleteWithFailure(int job, const Failure& failure, bool noHandle) {
+  FileAnswer answer;
+  answer.file.failure = failure;
+  answer.folder.failure = failure;
+  // Workers that cannot start fail every call on the file, as a library that
+  // cannot be loaded does; a file that was never parsed fails its open.
+  if (noHandle)
+    answer.media.noHandle = failure;
   else
-    parsed.media.stopped = failure;
-  Complete(job, std::move(parsed));
-}
-
-void MediaWorkerPool::Break(const Failure& failure) {
-  if (broken_)
-    return;
-  broken_ = failure;
-  std::vector<std::unique_ptr<Worker>> workers = std::move(workers_);
-  workers_.clear();
-  for (const auto& worker : workers) {
-    worker->process->disconnect(this);
-    retry_.insert(retry_.end(), worker->queue.begin(), worker->queue.end());
-    for (const int job : worker->queue) partial_.erase(job);
-  }
-  Dispatch();
+    answer.media.stopped = failure;
+  Complete(job, std::move(answer));
 }
 
 }  // namespace vistarel

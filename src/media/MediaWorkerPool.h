@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 #include <chrono>
 #include <deque>
@@ -14,30 +13,18 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "helpers/HelperProcess.h"
-#include "helpers/StallMemory.h"
-#include "media/MediaAnswers.h"
-#include "media/WorkerMessages.h"
+#include "helpers/HelperClient.h"
+#include "protocol/FileAnswer.h"
 
 namespace vistarel {
 
-// All a worker learnt of one of the run's files: its facts (gathered before
-// the parse), its media values, and the media values of its same-named
-// siblings. Whatever the worker could not say carries the failure why.
-struct ParsedFile {
-  worker_message::RunFacts facts;
-  MediaAnswers media;
-  QList<worker_message::SiblingValues> siblings;
-};
-
 // Media workers reading a run's files ahead of it, in list order, each file in
-// one worker. A worker that dies on a file, or makes no progress on it for the
-// stall limit (it says nothing and reads no byte, whether a call of it never
-// returns or the library loops), costs that file alone: its answers say what
-// happened, the worker is killed and let go, and the files queued behind it go
-// to the next one. A place that stalled once is not asked again. Nothing here
-// waits: the workers' pipes are read in the events of the thread that owns the
-// pool, or in its polls; its owner takes the answers in order.
+// one worker, each worker through its own helper client. A worker that dies on
+// a file, or makes no progress on it for the stall limit, costs that file
+// alone, and of the file only what it was at: its look-up, its parse, its
+// folder or a sibling. What stalled is not asked again during the run. Nothing
+// here waits: the workers' pipes are read in the events of the thread that
+// owns the pool, or in its polls; its owner takes the answers in order.
 class MediaWorkerPool final : public QObject {
   Q_OBJECT
 
@@ -50,7 +37,7 @@ class MediaWorkerPool final : public QObject {
     // List files handed to workers ahead of the one the run takes next.
     int lookAhead = 64;
     // Requests queued in one worker, so that it never waits for the program.
-    int queuedPerWorker = 16;
+    int queuedPerWorker = 4;
     std::chrono::milliseconds stallLimit{30'000};
     std::chrono::milliseconds stallCheck{1'000};
   };
@@ -61,16 +48,16 @@ class MediaWorkerPool final : public QObject {
   static int MostWorkerCount(int files);
 
   MediaWorkerPool(HelperCommand command, QStringList files, Limits limits);
-  // Kills every worker and lets it go: nothing waits for one.
+  // Lets every worker go: nothing waits for one.
   ~MediaWorkerPool() override;
   MediaWorkerPool(const MediaWorkerPool&) = delete;
   MediaWorkerPool& operator=(const MediaWorkerPool&) = delete;
 
   // What the workers learnt of the list's file `index` (from 0), once all is
   // in; each is taken once, in list order.
-  std::optional<ParsedFile> TakeListFile(int index);
+  std::optional<FileAnswer> TakeListFile(int index);
   // Reads the workers' pipes for at most `milliseconds`, handles what they
-  // said, and gives up the workers that stalled.
+  // said, and gives up a worker that stalled.
   void Poll(int milliseconds);
 
   // How many of the list's files have been handed to workers so far.
@@ -82,44 +69,42 @@ class MediaWorkerPool final : public QObject {
 
  private:
   struct Worker;
+  // The parts of a file's answer in so far.
   struct Partial {
-    std::optional<worker_message::RunFacts> facts;
+    std::optional<FileFacts> file;
     std::optional<MediaAnswers> media;
+    std::optional<FolderFacts> folder;
+    QList<SiblingValues> siblings;
+    // Its folder stalled: not asked again, or not answered.
+    std::optional<Failure> folderStalled;
   };
 
   void Dispatch();
+  // What of a file is asked, in the light of what stalled so far.
+  void Revise(helper_message::Request& request);
   bool HasWork() const;
   std::optional<int> NextJob();
   Worker* StartWorker();
-  void ReadFrom(Worker& worker);
-  // False when it said something that is no answer to what it was asked.
-  bool Take(Worker& worker, const worker_message::Answer& answer);
-  // `stalled`: given up for want of progress; `waitedForDisk`: it was waiting,
-  // not computing, then.
-  void Ended(Worker& worker, const QString& how, bool stalled, bool waitedForDisk = false);
-  void CheckProgress();
-  void Complete(int job, ParsedFile parsed);
-  void CompleteWithFailure(int job, const Failure& failure);
-  void Break(const Failure& failure);
-  bool IsLive(const Worker* worker) const;
+  HelperClient::Fit Take(const helper_message::Request& front, helper_message::Answer&& answer);
+  // Completes the file with the parts in so far.
+  HelperClient::Fit Finish(int job);
+  Failure Lose(Worker& worker, int job, HelperLoss& loss);
+  void GrowIfWaiting();
+  void Complete(int job, FileAnswer answer);
+  void CompleteWithFailure(int job, const Failure& failure, bool noHandle);
   const QString& PathOf(int job) const { return files_.at(job); }
 
   HelperCommand command_;
   QStringList files_;
   Limits limits_;
 
+  HelperGroup group_;
   std::vector<std::unique_ptr<Worker>> workers_;
-  std::deque<int> retry_;  // jobs of a worker that ended, to go first
   int nextListFile_ = 0;
   int nextToTake_ = 0;
   std::map<int, Partial> partial_;
-  std::map<int, ParsedFile> done_;
-  // Workers that cannot start or say hello: every job fails with this.
-  std::optional<Failure> broken_;
-  int deathsBeforeHello_ = 0;
-  StallMemory stalls_;
-  QTimer progressCheck_;
-  QElapsedTimer sinceProgressCheck_;
+  std::map<int, FileAnswer> done_;
+  QElapsedTimer sinceGrowthCheck_;
 };
 
 }  // namespace vistarel

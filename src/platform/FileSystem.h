@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "platform/FileStamp.h"
+#include "protocol/Facts.h"
+#include "protocol/FileStamp.h"
 
 namespace vistarel {
 
@@ -76,13 +77,6 @@ class ITextStream {
   virtual void Close() = 0;
 };
 
-// A file of a folder listing with its attribute value, or the failure reading it.
-struct ListedFile {
-  QString name;
-  int attributes = 0;
-  std::optional<Failure> failure;
-};
-
 // The file-system object of the folder walk, the extraction run and the text
 // export. Failures are Failure with the system's text plus the path, and a
 // number: 53 file not found, 70 permission denied, 75 path/file access error,
@@ -92,8 +86,10 @@ class IFileSystem {
   virtual ~IFileSystem() = default;
   // Fails with 76 when the path is not a folder.
   virtual std::unique_ptr<IFolder> GetFolder(const QString& path) = 0;
-  // Fails with 53 when the path is not a file.
-  virtual std::unique_ptr<IFile> GetFile(const QString& path) = 0;
+  // The file object of a file whose facts a helper gathered; throws the
+  // failure of the look-up when the facts carry one (53 when the path is not a
+  // file).
+  virtual std::unique_ptr<IFile> GetFile(const QString& path, const FileFacts& facts) = 0;
   // The text after the last dot of the path's last element, empty when it has none.
   virtual QString GetExtensionName(const QString& path) = 0;
   // The files of `folder` that match `pattern` ("*" and "?" without regard to
@@ -113,8 +109,10 @@ class IFileSystem {
 
   // An empty file of 8-bit text in the encoding of the user's locale ("?" for
   // what it cannot hold), no byte-order mark. Fails with 58 when the file exists
-  // and `overwrite` is false.
-  virtual std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite) = 0;
+  // and `overwrite` is false. A file system that writes in a helper process
+  // waits for it through `pump`, so that the window answers meanwhile.
+  virtual std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite,
+                                                      IEventPump& pump) = 0;
 };
 
 // A walk over the file system, ended when it goes out of scope however it ends.

@@ -7,9 +7,9 @@ namespace vistarel {
 class IClipboard;
 class IClock;
 class IDialogs;
+class IFileReader;
 class IFileSystem;
 class ILauncher;
-class IMediaLibrary;
 class IRandom;
 class ISettingsStore;
 class IShell;
@@ -31,7 +31,7 @@ struct Platform {
   IClipboard* clipboard = nullptr;
   ISpreadsheet* spreadsheet = nullptr;
   ISkinEngine* skin = nullptr;
-  IMediaLibrary* mediaLibrary = nullptr;
+  IFileReader* fileReader = nullptr;
   IFileSystem* fileSystem = nullptr;
   IShell* shell = nullptr;
 };

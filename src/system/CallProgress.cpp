@@ -3,16 +3,20 @@
 namespace vistarel {
 
 namespace {
-CallReturnedHook hook = nullptr;
+thread_local CallWatch* watching = nullptr;
 }  // namespace
 
-void SetCallReturnedHook(CallReturnedHook newHook) {
-  hook = newHook;
+ScopedCallWatch::ScopedCallWatch(CallWatch& watch) : previous_(watching) {
+  watching = &watch;
+}
+
+ScopedCallWatch::~ScopedCallWatch() {
+  watching = previous_;
 }
 
 void CallReturned() {
-  if (hook != nullptr)
-    hook();
+  if (watching != nullptr)
+    watching->Returned();
 }
 
 }  // namespace vistarel

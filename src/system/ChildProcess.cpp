@@ -84,7 +84,8 @@ ChildProcess::ChildProcess(pid_t pid, FileDescriptor input, FileDescriptor outpu
     : pid_(pid), input_(std::move(input)), output_(std::move(output)) {}
 
 ChildProcess::~ChildProcess() {
-  Kill();
+  if (!gently_)
+    Kill();
   input_.Reset();
   output_.Reset();
   if (!Ended())

@@ -29,6 +29,8 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
   // Kills the child and lets it go; its exit is collected later.
   ~ChildProcess();
+  // From now on it is let go by closing its input instead: it ends by itself.
+  void EndGently() { gently_ = true; }
 
   pid_t pid() const { return pid_; }
   // The pipe ends, for a wait on them (poll, QSocketNotifier).
@@ -60,6 +62,7 @@ class ChildProcess {
   FileDescriptor output_;
   QByteArray unsent_;
   std::optional<int> status_;
+  bool gently_ = false;
 };
 
 // Collects the exits of children that were let go and have ended since.

@@ -5,6 +5,8 @@
 
 #include <strings.h>
 
+#include "system/CharacterType.h"
+
 namespace vistarel {
 
 namespace {
@@ -104,6 +106,27 @@ QByteArray EightBitEncoder::Encode(const QString& text) {
   }
   reset();
   return out;
+}
+
+namespace {
+constexpr qsizetype kWriteChunk = 1 << 20;
+}  // namespace
+
+TextLines::TextLines() : encoder_(UserCodeset()) {}
+
+void TextLines::Append(const QString& line) {
+  pending_.append(encoder_.Encode(line));
+  pending_.append("\r\n", 2);
+}
+
+bool TextLines::IsFull() const {
+  return pending_.size() >= kWriteChunk;
+}
+
+QByteArray TextLines::Take() {
+  QByteArray taken;
+  taken.swap(pending_);
+  return taken;
 }
 
 }  // namespace vistarel

@@ -25,4 +25,22 @@ class EightBitEncoder {
   iconv_t converter_ = nullptr;
 };
 
+// Lines of 8-bit text in the encoding of the user's locale (UserCodeset), "?"
+// for what it cannot hold, each ended by CR LF, gathered into large pieces:
+// one system call per line would cost more than building the line.
+class TextLines {
+ public:
+  TextLines();
+
+  void Append(const QString& line);
+  // True once enough is gathered to be written.
+  bool IsFull() const;
+  // What is gathered so far, handed over.
+  QByteArray Take();
+
+ private:
+  EightBitEncoder encoder_;
+  QByteArray pending_;
+};
+
 }  // namespace vistarel

@@ -8,24 +8,11 @@
 #include <sys/stat.h>
 
 #include "base/Failure.h"
-#include "platform/FileStamp.h"
+#include "protocol/Facts.h"
 
 namespace vistarel {
 
-// What a stat tells the file-system object and the shell, in plain numbers.
-struct FileStatus {
-  unsigned mode = 0;
-  qint64 size = 0;
-  qint64 accessedMs = 0;  // since the epoch
-  qint64 modifiedMs = 0;
-  qint64 createdMs = 0;
-  bool hasCreated = false;  // the file system records birth times
-  unsigned user = 0;
-  unsigned group = 0;
-  FileStamp stamp;
-  std::uint64_t mountId = 0;
-  bool hasMountId = false;
-};
+// The plain numbers of a statx.
 FileStatus StatusFrom(const struct statx& status);
 
 // A path as lstat and stat see it: the entry itself, and what it leads to
@@ -37,17 +24,7 @@ struct PathStatus {
 };
 PathStatus LookUpPath(const QByteArray& encodedPath);
 
-// The raw facts of a file that its file-system object shows: gathered where
-// the disk may be waited on, turned into text where the user reads them.
-struct FileFacts {
-  // Why the file cannot be looked up: the system's text and the path; 53 for a
-  // folder, which is no file.
-  std::optional<Failure> failure;
-  FileStatus status;  // of what the path leads to
-  QString drive;      // the mount point of its file system
-  QString mimeType;   // the name of its type in the shared MIME database
-  bool remote = false;  // on a network or FUSE file system
-};
+// The facts of a file that its file-system object shows, gathered by a helper.
 FileFacts GatherFileFacts(const QString& path);
 // The same from a look-up already made.
 FileFacts FileFactsFrom(const QString& path, const PathStatus& looked);

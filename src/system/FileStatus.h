@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform/FileStamp.h"
+#include "protocol/FileStamp.h"
 
 namespace vistarel {
 

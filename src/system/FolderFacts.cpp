@@ -28,10 +28,6 @@ constexpr const char* kRatingAttribute = "user.baloo.rating";
 constexpr const char* kOriginUrlAttribute = "user.xdg.origin.url";
 constexpr const char* kCommentAttribute = "user.xdg.comment";
 
-QString JoinPath(const QString& folder, const QString& name) {
-  return folder.endsWith(kPathSeparator) ? folder + name : folder + kPathSeparator + name;
-}
-
 }  // namespace
 
 QString DisplayNameOf(const QString& fileName, bool isFolder) {
@@ -74,7 +70,7 @@ FolderFactsGatherer::FolderFactsGatherer(FolderLister lister) : lister_(std::mov
 FolderFactsGatherer::~FolderFactsGatherer() = default;
 
 FolderFacts FolderFactsGatherer::Gather(const QString& folder, const QString& displayName,
-                                        const QString& knownName, const PathStatus* known) {
+                                        const KnownEntry* known, const LookingUp& lookingUp) {
   FolderFacts facts;
   facts.folder = WithoutTrailingSeparators(folder);
   facts.lowerName = displayName.toLower();
@@ -86,8 +82,12 @@ FolderFacts FolderFactsGatherer::Gather(const QString& folder, const QString& di
     return facts;
   }
   facts.itemCount = listing->Count();
-  for (const int item : listing->ItemsNamed(facts.lowerName))
-    facts.entries.append(EntryOf(*listing, item, knownName, known));
+  for (const int item : listing->ItemsNamed(facts.lowerName)) {
+    const bool isKnown = known != nullptr && listing->Name(item) == known->name;
+    if (!isKnown && lookingUp)
+      lookingUp(JoinPath(listing->folder, listing->Name(item)));
+    facts.entries.append(EntryOf(*listing, item, isKnown ? known : nullptr));
+  }
   return facts;
 }
 
@@ -138,16 +138,15 @@ std::shared_ptr<const FolderFactsGatherer::Listing> FolderFactsGatherer::Listing
   return listing;
 }
 
-EntryFacts FolderFactsGatherer::EntryOf(const Listing& listing, int item, const QString& knownName,
-                                        const PathStatus* known) {
+EntryFacts FolderFactsGatherer::EntryOf(const Listing& listing, int item,
+                                        const KnownEntry* known) {
   EntryFacts facts;
   facts.item = item;
   facts.name = listing.Name(item);
   facts.displayName = listing.DisplayName(item);
   const QString path = JoinPath(listing.folder, facts.name);
   const QByteArray encoded = EncodeFileName(path);
-  const PathStatus looked =
-      known != nullptr && facts.name == knownName ? *known : LookUpPath(encoded);
+  const PathStatus looked = known != nullptr ? known->looked : LookUpPath(encoded);
 
   facts.found = looked.entry.has_value();
   if (facts.found) {
@@ -159,7 +158,9 @@ EntryFacts FolderFactsGatherer::EntryOf(const Listing& listing, int item, const 
     facts.attributes = AttributesFromModes(
         looked.entry->mode,
         looked.target ? std::optional<unsigned>(looked.target->mode) : std::nullopt, path);
-    facts.mimeType = MimeTypeName(path, encoded, facts.status.mode);
+    facts.mimeType = known != nullptr && !known->mimeType.isEmpty()
+                         ? known->mimeType
+                         : MimeTypeName(path, encoded, facts.status.mode);
     facts.owner = accounts_.User(facts.status.user);
     facts.group = accounts_.Group(facts.status.group);
     if (facts.isLink)

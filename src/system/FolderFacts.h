@@ -9,7 +9,8 @@
 #include <optional>
 
 #include "base/Failure.h"
-#include "platform/FileStamp.h"
+#include "protocol/Facts.h"
+#include "protocol/FileStamp.h"
 #include "system/Accounts.h"
 #include "system/DirectoryListing.h"
 #include "system/FileFacts.h"
@@ -20,40 +21,6 @@ namespace vistarel {
 // its last extension; a folder's whole name. A name that would be left empty
 // (".profile") is shown whole.
 QString DisplayNameOf(const QString& fileName, bool isFolder);
-
-// The raw facts of one entry of a folder that the shell's property columns
-// show.
-struct EntryFacts {
-  int item = 0;  // its place among the folder's entries in name order
-  QString name;
-  QString displayName;
-  bool found = false;  // it could be looked up
-  bool isLink = false;
-  // Of what the entry leads to; of the link itself when it leads nowhere.
-  FileStatus status;
-  // Of what it leads to, to tell whether a parse was of this very file; none
-  // for a link that leads nowhere.
-  std::optional<FileStamp> stamp;
-  std::optional<int> attributes;  // none when they could not be read
-  QString mimeType;
-  QString owner;
-  QString group;
-  QString tags;  // the desktop's extended attributes
-  QString rating;
-  QString originUrl;
-  QString comment;
-  QString linkTarget;
-};
-
-// What the shell shows of a folder for one display name: how many entries the
-// folder has, and the facts of those whose lower-cased display name matches.
-struct FolderFacts {
-  std::optional<Failure> failure;  // why the folder cannot be opened as a shell folder
-  QString folder;                  // without a trailing separator, except the root
-  int itemCount = 0;
-  QString lowerName;          // the lower-cased display name the entries matched
-  QList<EntryFacts> entries;  // in the shell's order
-};
 
 // Gathers folder facts, keeping the listings of the folders it met last: a run
 // over every file of a large folder lists it once, and again only when the
@@ -68,17 +35,25 @@ class FolderFactsGatherer {
   FolderFactsGatherer(const FolderFactsGatherer&) = delete;
   FolderFactsGatherer& operator=(const FolderFactsGatherer&) = delete;
 
+  // Told the full path of each entry just before it is looked up.
+  using LookingUp = std::function<void(const QString& path)>;
+  // An entry whose look-up and type were had already, so that neither is made twice.
+  struct KnownEntry {
+    QString name;
+    PathStatus looked;
+    QString mimeType;
+  };
+
   // The facts of the entries of `folder` whose display name is `displayName`
-  // once both are lower-cased. `known` is a look-up of one of them already
-  // made (by its name), so that it is not made twice.
+  // once both are lower-cased. Only those entries are looked up, found by
+  // their names in the folder's listing; `known` may be one of them.
   FolderFacts Gather(const QString& folder, const QString& displayName,
-                     const QString& knownName = {}, const PathStatus* known = nullptr);
+                     const KnownEntry* known = nullptr, const LookingUp& lookingUp = {});
 
  private:
   struct Listing;
   std::shared_ptr<const Listing> ListingOf(const QString& folder);
-  EntryFacts EntryOf(const Listing& listing, int item, const QString& knownName,
-                     const PathStatus* known);
+  EntryFacts EntryOf(const Listing& listing, int item, const KnownEntry* known);
 
   FolderLister lister_;
   std::list<std::shared_ptr<const Listing>> recent_;

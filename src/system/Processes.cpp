@@ -49,12 +49,20 @@ QList<QByteArray> StatFields(qint64 pid) {
 
 }  // namespace
 
-std::optional<quint64> BytesRead(qint64 pid) {
+std::optional<quint64> BytesMoved(qint64 pid) {
   const QByteArray text = ProcessFile(pid, "io");
-  const qsizetype field = text.indexOf("rchar:");
-  if (field < 0)
+  const auto field = [&](const QByteArray& name) -> std::optional<quint64> {
+    const qsizetype at = text.indexOf(name);
+    if (at < 0)
+      return std::nullopt;
+    const qsizetype from = at + name.size();
+    return text.mid(from, text.indexOf('\n', from) - from).trimmed().toULongLong();
+  };
+  const std::optional<quint64> read = field("rchar:");
+  const std::optional<quint64> written = field("wchar:");
+  if (!read || !written)
     return std::nullopt;
-  return text.mid(field + 6, text.indexOf('\n', field) - field - 6).trimmed().toULongLong();
+  return *read + *written;
 }
 
 char ProcessState(qint64 pid) {

@@ -12,9 +12,9 @@ namespace vistarel {
 // it never waits for one, and is no call on a user's path.
 QByteArray ReadKernelFile(const QByteArray& path, qsizetype maxBytes = 64 * 1024);
 
-// The bytes a process has read so far, by any read call; none where the
-// system does not tell.
-std::optional<quint64> BytesRead(qint64 pid);
+// The bytes a process has read and written so far, by any read or write call;
+// none where the system does not tell.
+std::optional<quint64> BytesMoved(qint64 pid);
 
 // The state letter of a process ('R' running, 'S' sleeping, 'D' waiting for a
 // device, 'Z' ended); 0 where the system does not tell.

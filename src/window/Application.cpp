@@ -6,17 +6,17 @@
 #include <cstdlib>
 
 #include "base/Addresses.h"
+#include "desktop/FactsShellFolder.h"
 #include "desktop/HelperFileSystem.h"
 #include "desktop/QtSettingsStore.h"
 #include "desktop/SystemClock.h"
 #include "desktop/XlsxSpreadsheet.h"
-#include "extract/ResultColumns.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtDialogs.h"
 #include "gui/StyleSheetSkinEngine.h"
 #include "gui/WindowPlacement.h"
-#include "media/PooledMediaLibrary.h"
+#include "media/MediaWorkers.h"
 #include "system/CharacterType.h"
 #include "window/Form1.h"
 
@@ -61,12 +61,12 @@ int RunApplication(int argc, char** argv) {
   StyleSheetSkinEngine skin;
   // The window never looks at the disk: the media workers beside it read the
   // files and gather what the file-system object and the shell show of them,
-  // and the folder walks ask a helper of the same program.
+  // and the folder walks and the text save ask helpers of the same program.
   const HelperCommand worker{QCoreApplication::applicationDirPath() + u"/vistarel-media-worker"_s,
                              {}};
-  PooledMediaLibrary mediaLibrary(worker, MediaColumnQueries());
-  HelperFileSystem fileSystem(worker, mediaLibrary);
-  RunShell shell(mediaLibrary);
+  MediaWorkers fileReader(worker);
+  HelperFileSystem fileSystem(worker);
+  FactsShell shell;
 
   Platform platform;
   platform.programFolder = QCoreApplication::applicationDirPath();
@@ -78,7 +78,7 @@ int RunApplication(int argc, char** argv) {
   platform.clipboard = &clipboard;
   platform.spreadsheet = &spreadsheet;
   platform.skin = &skin;
-  platform.mediaLibrary = &mediaLibrary;
+  platform.fileReader = &fileReader;
   platform.fileSystem = &fileSystem;
   platform.shell = &shell;
 

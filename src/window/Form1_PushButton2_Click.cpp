@@ -1,5 +1,7 @@
-// "Start Extracting Metadata": one result row per input file, filled from the
-// MediaInfo library, the file-system object and the desktop shell.
+// "Start Extracting Metadata": one result row per input file, filled from what
+// the media workers learnt of it: the MediaInfo library's answers, the
+// file-system object and the desktop shell.
+#include <memory>
 #include <optional>
 
 #include "base/Addresses.h"
@@ -9,10 +11,9 @@
 #include "filelist/InputListModel.h"
 #include "gui/MousePointer.h"
 #include "gui/ProgressBar.h"
-#include "media/MediaInfoDLL.h"
 #include "platform/Dialogs.h"
+#include "platform/FileReader.h"
 #include "platform/FileSystem.h"
-#include "platform/MediaLibrary.h"
 #include "platform/Shell.h"
 #include "report/HandlerGuard.h"
 #include "window/Form1.h"
@@ -37,7 +38,6 @@ void Form1::PushButton2_Click() {
     return;
 
   HandlerGuard guard(*platform_.dialogs, u"PushButton2_Click"_s);
-  IMediaLibrary& library = *platform_.mediaLibrary;
   ResultTableModel& table = *resultTable_;
   guard.Run([&] {
     if (guard.Test(100, [&] { return inputList_->Count() == 0; })) {
@@ -58,12 +58,12 @@ void Form1::PushButton2_Click() {
     // yields do not change what this run processes.
     QStringList files;
     int count = 0;
-    // The library's workers read the files ahead of the run, in list order.
-    std::optional<MediaReadAhead> readAhead;
+    // The media workers read the files ahead of the run, in list order.
+    std::unique_ptr<IFileReading> reading;
     guard.Step(112, [&] {
       files = inputList_->Entries();
       count = int(files.size());
-      readAhead.emplace(library, files, pump_);
+      reading = Made(platform_.fileReader).Read(files);
     });
     ShellPropertyHeaders headers;
     for (int j = 1; j <= count; ++j) {
@@ -77,27 +77,32 @@ void Form1::PushButton2_Click() {
       guard.Step(120, [&] { pump_.YieldSoon(); });
       guard.Step(122, [&] { SetMousePointer(mouse_pointer::kBusy); });
 
-      // A handle that was not made stays null and never reaches the library.
-      MediaInfoHandle handle = nullptr;
-      guard.Step(124, [&] { handle = MediaInfo_New(library); });
-      guard.Step(126, [&] { MediaInfo_Open(library, handle, path); });
+      // All the workers learnt of the file; the library steps read its parse,
+      // each failing as its call failed there. A file whose answer could not
+      // be had has none, and every step that reads it fails.
+      std::optional<FileAnswer> answer;
+      const auto answered = [&]() -> const FileAnswer& {
+        return Made(answer ? &*answer : nullptr);
+      };
+      guard.Step(124, [&] {
+        answer = Made(reading.get()).Next(pump_);
+        RequireHandle(answer->media);
+      });
+      guard.Step(126, [&] { RequireOpened(answered().media); });
       int row = 0;
       guard.Step(128, [&] {
         row = table.AddRow(path);
         table.SetIncluded(row, true);
       });
       for (int s = 1; s <= kMediaColumnCount; ++s) {
-        const FixedColumn& column = ColumnOfSubItem(s);
-        guard.Step(MediaCellStep(s), [&] {
-          table.SetSubItem(row, s,
-                           MediaInfoQuery(library, handle, column.stream, column.parameter));
-        });
+        guard.Step(MediaCellStep(s),
+                   [&] { table.SetSubItem(row, s, MediaCell(answered().media, s)); });
       }
-      guard.Step(206, [&] { MediaInfo_Close(library, handle); });
-      guard.Step(208, [&] { MediaInfo_Delete(library, handle); });
+      guard.Step(206, [&] { RequireHandle(answered().media); });
+      guard.Step(208, [&] { RequireHandle(answered().media); });
 
       std::unique_ptr<IFile> file;
-      guard.Step(210, [&] { file = Made(fileSystem).GetFile(path); });
+      guard.Step(210, [&] { file = Made(fileSystem).GetFile(path, answered().file); });
       for (int s = kFirstFileSubItem; s <= kLastFileSubItem; ++s) {
         const QString property = QString::fromUtf16(ColumnOfSubItem(s).parameter);
         guard.Step(FileCellStep(s),
@@ -117,7 +122,8 @@ void Form1::PushButton2_Click() {
       IShell* shell = nullptr;
       std::unique_ptr<IShellFolder> folderObject;
       guard.Step(240, [&] { shell = platform_.shell; });
-      guard.Step(242, [&] { folderObject = Made(shell).Namespace(TrimBlanks(folder)); });
+      guard.Step(242,
+                 [&] { folderObject = Made(shell).Namespace(TrimBlanks(folder), answered()); });
       for (int k = 0; k < kShellPropertyCount; ++k) {  // 244
         guard.Step(246, [&] { headers[k] = Made(folderObject.get()).PropertyName(k); });
         if (guard.Test(248, [&] { return headers[k].isEmpty(); }))
@@ -152,7 +158,7 @@ void Form1::PushButton2_Click() {
       guard.Step(276, [&] { folderObject.reset(); });
       guard.Step(278, [&] { shell = nullptr; });
     }  // 280: next j
-    readAhead.reset();
+    reading.reset();
 
     guard.Step(282, [&] { fileSystem = nullptr; });
     guard.Step(284, [&] { SetMousePointer(mouse_pointer::kDefault); });

@@ -4,27 +4,19 @@
 
 #include <map>
 
-#include <sys/stat.h>
-
-#include "base/PathHelpers.h"
-#include "extract/ExtractionRun.h"
+#include "protocol/Framing.h"
 #include "system/CallProgress.h"
 #include "system/DirectoryListing.h"
-#include "system/FileNames.h"
-#include "helpers/Framing.h"
 #include "system/Pipes.h"
 
 namespace vistarel {
 
-using namespace worker_message;
+using namespace Qt::StringLiterals;
+using namespace helper_message;
 
 namespace {
 
-QString JoinPath(const QString& folder, const QString& name) {
-  return folder.endsWith(kPathSeparator) ? folder + name : folder + kPathSeparator + name;
-}
-
-// Runs a call of the walk and keeps its failure for the answer.
+// Runs a call and keeps its failure for the answer.
 template <class Call>
 std::optional<Failure> Guarded(Call&& call) {
   try {
@@ -35,75 +27,77 @@ std::optional<Failure> Guarded(Call&& call) {
   }
 }
 
-// Where the word that a system call returned goes, and when it last went.
-int progressOutput = -1;
-QElapsedTimer sinceLastWord;
+// Says on the helper's output, now and then, that a system call returned.
+// Once a second is enough for a program that waits 30 seconds; more would
+// cost a write per stat on a fast disk.
+class ProgressWords final : public CallWatch {
+ public:
+  explicit ProgressWords(int output) : output_(output) { sinceLastWord_.start(); }
 
-// Once a second is enough for a program that waits 30 seconds; more would cost
-// a write per stat on a fast disk.
-void SayProgress() {
-  if (progressOutput < 0 || sinceLastWord.elapsed() < 1000)
-    return;
-  WriteAll(progressOutput, Progress());
-  sinceLastWord.start();
-}
+  void Returned() override {
+    if (sinceLastWord_.elapsed() < 1000)
+      return;
+    WriteAll(output_, Progress());
+    sinceLastWord_.start();
+  }
+  // Anything else said is progress too.
+  void Said() { sinceLastWord_.start(); }
+
+ private:
+  int output_;
+  QElapsedTimer sinceLastWord_;
+};
 
 }  // namespace
 
-void RequestServer::Serve(const Request& request, const Send& send) {
-  if (request.kind == Kind::Parse) {
-    Parse(request, send);
-    return;
-  }
-  if (request.kind == Kind::GetAttributesOfMany) {
-    for (const QString& path : request.paths) {
-      AttributeValue value;
-      value.failure = Guarded([&] { value.value = fileSystem_.GetAttributes(path); });
-      send(Encode(Answer{Kind::Attributes, request.id, value}));
-    }
-    return;
-  }
-  static const std::map<Kind, Kind> answers = {{Kind::LookUpFolder, Kind::Folder},
-                                               {Kind::ListSubFolders, Kind::SubFolders},
-                                               {Kind::ListFiles, Kind::Files},
-                                               {Kind::GetAttributes, Kind::Attributes}};
-  send(Encode(Answer{answers.at(request.kind), request.id, Walk(request)}));
+RequestServer::RequestServer(IMediaLibrary& library, Send send)
+    : parser_(library), send_(std::move(send)) {}
+
+RequestServer::~RequestServer() = default;
+
+void RequestServer::Say(Kind kind, quint64 id, Payload payload) {
+  send_(Encode(Answer{kind, id, std::move(payload)}));
 }
 
-void RequestServer::Parse(const Request& request, const Send& send) {
-  const QString& path = request.path;
-  const PathStatus looked = LookUpPath(EncodeFileName(path));
-  RunFacts facts;
-  facts.file = FileFactsFrom(path, looked);
-  // The shell folder the run opens for this file, found by the run's own text
-  // rules; the file's look-up serves for its own entry.
-  const QString folder = TrimBlanks(FolderOf(path));
-  const bool ownFolder = folder == FolderOf(path);
-  facts.folder = folders_.Gather(folder, NameWithoutExtension(FileNameOf(path)),
-                                 ownFolder ? FileNameOf(path) : QString(),
-                                 ownFolder ? &looked : nullptr);
-  send(Encode(Answer{Kind::Facts, request.id, facts}));
-
-  const MediaAnswers answers = ReadMediaAnswers(library_, path, queries_);
-  send(Encode(Answer{Kind::Media, request.id, answers}));
-
-  // Entries of the same display name are read for the shell's media columns:
-  // regular files only, and the file just parsed not again.
-  QList<SiblingValues> siblings;
-  if (!answers.noHandle) {
-    for (const EntryFacts& entry : facts.folder.entries) {
-      if (!entry.found || !S_ISREG(entry.status.mode) || !entry.stamp ||
-          (answers.identity && *entry.stamp == *answers.identity)) {
-        continue;
-      }
-      siblings.append(
-          {entry.item, ParseShellMediaValues(library_, JoinPath(facts.folder.folder, entry.name))});
-    }
+void RequestServer::Serve(const Request& request) {
+  switch (request.kind) {
+    case Kind::Parse:
+      Parse(request);
+      return;
+    case Kind::CreateTextFile:
+    case Kind::WriteText:
+    case Kind::CloseTextFile:
+      Write(request);
+      return;
+    default:
+      Walk(request);
+      return;
   }
-  send(Encode(Answer{Kind::Siblings, request.id, siblings}));
 }
 
-Payload RequestServer::Walk(const Request& request) {
+void RequestServer::Parse(const Request& request) {
+  const FileParser::Doing doing = [&](Activity::What what, const QString& path) {
+    send_(Doing(what, path));
+  };
+  const FileParser::LookedUp file = parser_.LookUp(request.path, doing);
+  Say(Kind::ParsedFile, request.id, file.facts);
+  // A file whose parse was lost before is not parsed again: its folder is.
+  MediaAnswers media;
+  if (request.withMedia) {
+    media = parser_.Read(file, doing);
+    Say(Kind::ParsedMedia, request.id, media);
+  } else if (file.looked.target) {
+    media.identity = file.looked.target->stamp;
+  }
+  // A folder whose listing stalled before is not listed again.
+  if (!request.withFolder)
+    return;
+  const FolderFacts folder = parser_.Folder(file, doing);
+  Say(Kind::ParsedFolder, request.id, folder);
+  Say(Kind::ParsedSiblings, request.id, parser_.Siblings(folder, media, doing));
+}
+
+void RequestServer::Walk(const Request& request) {
   switch (request.kind) {
     case Kind::LookUpFolder: {
       FolderLookup lookup;
@@ -112,12 +106,14 @@ Payload RequestServer::Walk(const Request& request) {
         lookup.stamp = folder->Identity();
         lookup.attributesFailure = Guarded([&] { lookup.attributes = folder->Attributes(); });
       });
-      return lookup;
+      Say(Kind::FolderLookedUp, request.id, lookup);
+      return;
     }
     case Kind::ListSubFolders: {
       Names names;
       names.failure = Guarded([&] { names.names = ListSubFolders(request.path); });
-      return names;
+      Say(Kind::SubFolders, request.id, names);
+      return;
     }
     case Kind::ListFiles: {
       // Names only: their attributes are asked for one by one, so that a file
@@ -127,29 +123,66 @@ Payload RequestServer::Walk(const Request& request) {
         for (const QString& name : ListDirectory(request.path, request.pattern, request.mask))
           list.files.append(ListedFile{name, 0, std::nullopt});
       });
-      return list;
+      Say(Kind::Files, request.id, list);
+      return;
     }
+    case Kind::GetAttributesOfMany:
+      for (const QString& path : request.paths) {
+        AttributeValue value;
+        value.failure = Guarded([&] { value.value = fileSystem_.GetAttributes(path); });
+        Say(Kind::Attributes, request.id, value);
+      }
+      return;
     default: {
       AttributeValue value;
       value.failure = Guarded([&] { value.value = fileSystem_.GetAttributes(request.path); });
-      return value;
+      Say(Kind::Attributes, request.id, value);
+      return;
     }
   }
 }
 
-int ServeRequests(int input, int output, IMediaLibrary& library, const QList<MediaQuery>& queries) {
+void RequestServer::Write(const Request& request) {
+  WriteResult result;
+  switch (request.kind) {
+    case Kind::CreateTextFile:
+      saving_.reset();
+      savingPath_ = request.path;
+      result.failure = Guarded([&] { saving_ = SavedFile::Create(request.path, request.overwrite); });
+      break;
+    case Kind::WriteText:
+      result.failure = Guarded([&] {
+        if (saving_ == nullptr)
+          throw Failure(u"No text file is open"_s, failure_number::kBadFileNameOrNumber);
+        saving_->Write(request.bytes);
+      });
+      break;
+    default:
+      result.failure = Guarded([&] {
+        if (saving_ == nullptr)
+          throw Failure(u"No text file is open"_s, failure_number::kBadFileNameOrNumber);
+        saving_->Commit();
+      });
+      saving_.reset();
+      break;
+  }
+  // A failed write leaves the earlier file as it was: nothing more is written.
+  if (result.failure)
+    saving_.reset();
+  Say(Kind::Written, request.id, result);
+}
+
+int ServeRequests(int input, int output, IMediaLibrary& library) {
   if (!WriteAll(output, Hello()))
     return 1;
-  progressOutput = output;
-  sinceLastWord.start();
-  SetCallReturnedHook(SayProgress);
+  ProgressWords progress(output);
+  const ScopedCallWatch watching(progress);
 
-  RequestServer server(library, queries);
   bool sent = true;
-  const RequestServer::Send send = [&](const QByteArray& message) {
+  RequestServer server(library, [&](const QByteArray& message) {
     sent = sent && WriteAll(output, message);
-    sinceLastWord.start();
-  };
+    progress.Said();
+  });
   FrameReader reader;
   QByteArray chunk(64 * 1024, Qt::Uninitialized);
   for (;;) {
@@ -157,7 +190,7 @@ int ServeRequests(int input, int output, IMediaLibrary& library, const QList<Med
       const std::optional<Request> request = DecodeRequest(*body);
       if (!request)
         return 2;  // not a program of this build
-      server.Serve(*request, send);
+      server.Serve(*request);
       if (!sent)
         return 1;
     }

@@ -1,47 +1,47 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 
 #include <functional>
+#include <memory>
 
-#include "desktop/LinuxFileSystem.h"
-#include "media/MediaAnswers.h"
-#include "media/WorkerMessages.h"
-#include "platform/MediaLibrary.h"
-#include "system/FolderFacts.h"
+#include "protocol/Messages.h"
+#include "worker/FileParse.h"
+#include "worker/LinuxFileSystem.h"
+#include "worker/MediaLibrary.h"
+#include "worker/TextFileStream.h"
 
 namespace vistarel {
 
-// Answers the program's requests, one after the other, looking at the disk and
-// reading media files in this process. Keeps the listings of the folders it
-// met last, so that a run over a large folder lists it once.
+// Answers the program's requests, one after the other, in this process: the
+// run's files, the walk's look-ups and listings, and the text save's writes.
+// Before each step that may wait on a disk or share it says what it starts
+// on, so that a stall is pinned on the place it hit.
 class RequestServer {
  public:
   using Send = std::function<void(const QByteArray& message)>;
 
-  RequestServer(IMediaLibrary& library, QList<MediaQuery> queries)
-      : library_(library), queries_(std::move(queries)) {}
+  RequestServer(IMediaLibrary& library, Send send);
+  ~RequestServer();
 
-  // Sends the request's answers: a Parse's facts before the file is parsed (so
-  // that a parse that crashes or stalls costs only its media values), then its
-  // media values, then its same-named siblings' media values; one answer for
-  // each request of the walk.
-  void Serve(const worker_message::Request& request, const Send& send);
+  void Serve(const helper_message::Request& request);
 
  private:
-  void Parse(const worker_message::Request& request, const Send& send);
-  worker_message::Payload Walk(const worker_message::Request& request);
+  void Parse(const helper_message::Request& request);
+  void Walk(const helper_message::Request& request);
+  void Write(const helper_message::Request& request);
+  void Say(helper_message::Kind kind, quint64 id, helper_message::Payload payload);
 
-  IMediaLibrary& library_;
-  QList<MediaQuery> queries_;
-  FolderFactsGatherer folders_;
+  FileParser parser_;
   LinuxFileSystem fileSystem_;
+  std::unique_ptr<SavedFile> saving_;
+  QString savingPath_;
+  Send send_;
 };
 
-// The worker's loop: says hello on `output`, then serves each request that
+// The helper's loop: says hello on `output`, then serves each request that
 // comes on `input`, in order, until `input` ends. While it works it says now
 // and then that a system call returned. Returns the process's exit status.
-int ServeRequests(int input, int output, IMediaLibrary& library, const QList<MediaQuery>& queries);
+int ServeRequests(int input, int output, IMediaLibrary& library);
 
 }  // namespace vistarel

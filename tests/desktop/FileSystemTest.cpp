@@ -10,11 +10,12 @@
 
 #include "base/Failure.h"
 #include "desktop/FileProperties.h"
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 #include "support/FailureOf.h"
 #include "support/FakeFileSystem.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
+#include "system/FileFacts.h"
 #include "system/FileNames.h"
 
 namespace vistarel {
@@ -192,7 +193,7 @@ TEST(FakeFileSystem, FailsTheScriptedOperationsOnly) {
 
   EXPECT_EQ(fileSystem.GetFolder(tree.root())->SubFolders(), QStringList{u"a"_s});
   EXPECT_EQ(FailureOf([&] { fileSystem.GetFolder(tree.Path(u"a"_s))->SubFolders(); }).number(), 70);
-  const auto file = fileSystem.GetFile(clip);
+  const auto file = fileSystem.GetFile(clip, GatherFileFacts(clip));
   EXPECT_EQ(file->Property(u"name"_s), u"clip.avi"_s);
   EXPECT_EQ(FailureOf([&] { file->Property(u"Size"_s); }).number(), 57);
   EXPECT_EQ(fileSystem.calls.last(), u"Size "_s + clip);

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "base/Failure.h"
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 #include "support/FailureOf.h"
 #include "support/TempTree.h"
 

@@ -14,7 +14,7 @@
 #include <sys/resource.h>
 
 #include "base/Failure.h"
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 #include "system/FileNames.h"
 
 int main(int argc, char** argv) {

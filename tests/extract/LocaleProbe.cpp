@@ -12,9 +12,9 @@
 
 #include <langinfo.h>
 
-#include "desktop/LinuxFileSystem.h"
-#include "media/MediaInfoDLL.h"
-#include "media/MediaInfoLibrary.h"
+#include "worker/LinuxFileSystem.h"
+#include "worker/MediaInfoDLL.h"
+#include "worker/MediaInfoLibrary.h"
 #include "system/CharacterType.h"
 #include "system/FileNames.h"
 

@@ -12,25 +12,25 @@
 #include <memory>
 #include <vector>
 
+#include "desktop/FactsShellFolder.h"
 #include "desktop/HelperFileSystem.h"
-#include "desktop/LinuxFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
 #include "gui/ProgressBar.h"
-#include "media/PooledMediaLibrary.h"
-#include "support/InProcessShell.h"
-#include "support/SharedMediaParse.h"
+#include "media/MediaWorkers.h"
+#include "support/InProcessReader.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
 #include "window/Form1.h"
+#include "worker/LinuxFileSystem.h"
 
 namespace vistarel::test {
 
 // The real main window on fakes, a folder tree for the files of a run, and
-// ways to look at what a run did. A test may give the window a real MediaInfo
-// library instead: in media workers, or in the window's own process.
+// ways to look at what a run did. A test may give the window real media
+// workers instead, or the workers' parse made in the test's own process.
 class RunFixture : public testing::Test {
  protected:
   RunFixture() { Watch(); }
@@ -38,19 +38,20 @@ class RunFixture : public testing::Test {
   ~RunFixture() override { form.reset(); }
 
   // From now on the window reads through media workers, with the file system
-  // and the shell the program pairs with them: their facts, and a helper for
-  // the walks, which gives up after `walkStallLimit` without progress.
-  void UseWorkers(PooledMediaLibrary& library,
+  // and the shell the program pairs with them: the workers' facts, and
+  // helpers for the walks and the text save, which give up after
+  // `walkStallLimit` without progress.
+  void UseWorkers(MediaWorkers& workers,
                   std::chrono::milliseconds walkStallLimit = std::chrono::seconds(30)) {
     const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
-    Use(library, Keep(std::make_unique<HelperFileSystem>(worker, library, walkStallLimit)),
-        Keep(std::make_unique<RunShell>(library)));
+    Use(workers, Keep(std::make_unique<HelperFileSystem>(worker, walkStallLimit)),
+        Keep(std::make_unique<FactsShell>()));
   }
-  // From now on the window reads through `library` in its own process, and
-  // looks at the disk itself.
-  void UseInProcessLibrary(SharedMediaParse& library) {
-    Use(library, Keep(std::make_unique<LinuxFileSystem>()),
-        Keep(std::make_unique<InProcessShell>(library)));
+  // From now on the window's own process parses the files on `library`, as a
+  // worker would, and looks at the disk itself.
+  void UseInProcessLibrary(IMediaLibrary& library) {
+    Use(Keep(std::make_unique<InProcessReader>(library)), Keep(std::make_unique<LinuxFileSystem>()),
+        Keep(std::make_unique<FactsShell>()));
   }
 
   ResultTableModel& table() { return form->ResultTable(); }
@@ -106,9 +107,9 @@ class RunFixture : public testing::Test {
     QObject::connect(form->ProgressBar1(), &QProgressBar::valueChanged, form.get(),
                      [this](int shown) { progress.push_back(shown / 10.0); });
   }
-  void Use(IMediaLibrary& library, IFileSystem& files, IShell& folders) {
+  void Use(IFileReader& reader, IFileSystem& files, IShell& folders) {
     Platform platform = fakes.platform();
-    platform.mediaLibrary = &library;
+    platform.fileReader = &reader;
     platform.fileSystem = &files;
     platform.shell = &folders;
     form = std::make_unique<Form1>(platform);

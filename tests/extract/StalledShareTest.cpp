@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "extract/RunFixture.h"
-#include "media/PooledMediaLibrary.h"
+#include "media/MediaWorkers.h"
 #include "support/Processes.h"
 #include "tools/slowfs/SlowFsMount.h"
 
@@ -46,16 +46,15 @@ class StalledShare : public RunFixture, public testing::WithParamInterface<bool>
     MediaWorkerPool::Limits limits;
     limits.stallLimit = kStallLimit;
     limits.stallCheck = 100ms;
-    library = std::make_unique<PooledMediaLibrary>(
-        HelperCommand{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}},
-        MediaColumnQueries(), limits);
+    library = std::make_unique<MediaWorkers>(
+        HelperCommand{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}}, limits);
     UseWorkers(*library, kStallLimit);
   }
   bool StuckWhenKilled() const { return GetParam(); }
   QString Share(const QString& name) { return tree.Path(u"share/"_s + name); }
 
   std::unique_ptr<SlowFsMount> mount;
-  std::unique_ptr<PooledMediaLibrary> library;
+  std::unique_ptr<MediaWorkers> library;
 };
 
 TEST_P(StalledShare, AFileWhoseLookUpNeverReturnsCostsItsCellsWhileTheWindowAnswers) {

@@ -14,23 +14,19 @@
 #include <map>
 #include <memory>
 
-#include "desktop/HelperFileSystem.h"
-#include "desktop/LinuxFileSystem.h"
 #include "extract/ResultColumns.h"
 #include "extract/ResultTableModel.h"
+#include "extract/RunFixture.h"
 #include "filelist/InputListModel.h"
-#include "media/MediaInfoLibrary.h"
-#include "media/PooledMediaLibrary.h"
-#include "media/WorkerMessages.h"
-#include "support/InProcessShell.h"
+#include "media/MediaWorkers.h"
+#include "protocol/Messages.h"
 #include "support/Processes.h"
-#include "support/SharedMediaParse.h"
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
-#include "extract/RunFixture.h"
 #include "support/TestPlatform.h"
 #include "system/CallProgress.h"
 #include "window/Form1.h"
+#include "worker/MediaInfoLibrary.h"
 
 namespace vistarel::test {
 namespace {
@@ -58,7 +54,7 @@ MediaWorkerPool::Limits QuickStallLimit() {
 using WorkerRun = RunFixture;
 
 TEST_F(WorkerRun, AFileTheLibraryCrashesOnAndOneItLoopsOnCostOneReportEachWhileTheWindowAnswers) {
-  PooledMediaLibrary library(WorkerOnStandIn(), MediaColumnQueries(), QuickStallLimit());
+  MediaWorkers library(WorkerOnStandIn(), QuickStallLimit());
   UseWorkers(library);
   const QString good = Add(u"mp4-h264-aac.mp4"_s, u"good.mp4"_s);
   const QString crash = Add(u"mp4-h264-aac.mp4"_s, u"crash.mp4"_s);
@@ -103,7 +99,7 @@ TEST_F(WorkerRun, AFileTheLibraryCrashesOnAndOneItLoopsOnCostOneReportEachWhileT
 }
 
 TEST_F(WorkerRun, ClosingTheWindowDuringARunEndsItWithNoWorkerLeft) {
-  PooledMediaLibrary library(WorkerOnStandIn(), MediaColumnQueries());
+  MediaWorkers library(WorkerOnStandIn());
   UseWorkers(library);
   Add(u"mp4-h264-aac.mp4"_s, u"loop.mp4"_s);
   Add(u"mp4-h264-aac.mp4"_s, u"b.mp4"_s);
@@ -122,7 +118,7 @@ TEST_F(WorkerRun, ClosingTheWindowDuringARunEndsItWithNoWorkerLeft) {
 }
 
 TEST_F(WorkerRun, AFifoAndANameThatIsNotUtf8GoThroughTheWorkersWithoutBlocking) {
-  PooledMediaLibrary library(Worker(), MediaColumnQueries());
+  MediaWorkers library(Worker());
   UseWorkers(library);
   const QString fifo = tree.Path(u"pipe.mp4"_s);
   ASSERT_TRUE(MakeFifo(fifo));
@@ -144,7 +140,7 @@ TEST_F(WorkerRun, WorkersUnderAnAsciiLocaleStillReadNonAsciiNames) {
   // The workers take the program's environment.
   const QByteArray saved = qgetenv("LC_ALL");
   qputenv("LC_ALL", "C");
-  PooledMediaLibrary library(Worker(), MediaColumnQueries());
+  MediaWorkers library(Worker());
   UseWorkers(library);
   Add(u"mp4-h264-aac.mp4"_s, u"vidéo 日本.mp4"_s);
   form->PushButton(2)->click();
@@ -158,7 +154,7 @@ TEST_F(WorkerRun, WorkersUnderAnAsciiLocaleStillReadNonAsciiNames) {
 }
 
 TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore) {
-  PooledMediaLibrary library(Worker({u"/nonexistent/libmediainfo.so.0"_s}), MediaColumnQueries());
+  MediaWorkers library(Worker({u"/nonexistent/libmediainfo.so.0"_s}));
   UseWorkers(library);
   Add(u"mp4-h264-aac.mp4"_s, u"a.mp4"_s);
 
@@ -181,7 +177,7 @@ TEST_F(WorkerRun, ALibraryThatCannotBeLoadedIsReportedAtEachLibraryStepAsBefore)
 // Entries of the file's folder with its display name give the shell's values
 // too: read by the worker, and one that crashes it costs nothing but its own.
 TEST_F(WorkerRun, SameNamedSiblingsAreReadByTheWorkerAndOneThatCrashesItCostsNothing) {
-  PooledMediaLibrary library(WorkerOnStandIn(), MediaColumnQueries());
+  MediaWorkers library(WorkerOnStandIn());
   UseWorkers(library);
   Add(u"mp4-h264-aac.mp4"_s, u"clip.mp4"_s);
   ASSERT_TRUE(CopyFileTo(TestDataPath(u"media/mp4-tagged.mp4"_s), tree.Path(u"clip.mov"_s)));
@@ -210,7 +206,7 @@ TEST(MediaWorker, EndsWithTheProgramThatStartedIt) {
   parent.start(u"sh"_s, {u"-c"_s, u"sleep 60 | \"$0\" & echo $!; exec sleep 60"_s,
                          QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker")});
   // Its number, then its hello: it is at work.
-  const QByteArray hello = worker_message::Hello();
+  const QByteArray hello = helper_message::Hello();
   QByteArray said;
   while (!said.endsWith(hello) && parent.waitForReadyRead(10'000)) said += parent.readAll();
   ASSERT_TRUE(said.endsWith(hello)) << said.toHex().toStdString();
@@ -223,28 +219,26 @@ TEST(MediaWorker, EndsWithTheProgramThatStartedIt) {
 
 // Every call on a user's path goes through the system folder, which says so
 // when it returns: in the window's process none may come during a run or a
-// walk over the workers, whatever a share does then.
-int callsReturned = 0;
-void CountCall() {
-  ++callsReturned;
-}
+// walk over the helpers, whatever a share does then.
+struct CallCount final : CallWatch {
+  void Returned() override { ++calls; }
+  int calls = 0;
+};
 
 TEST_F(WorkerRun, NoCallOnTheWindowsThreadTakesAUsersPathDuringARunOrAWalk) {
   const auto countCalls = [](const std::function<void()>& action) {
-    callsReturned = 0;
-    SetCallReturnedHook(CountCall);
+    CallCount count;
+    const ScopedCallWatch watching(count);
     action();
-    SetCallReturnedHook(nullptr);
-    return callsReturned;
+    return count.calls;
   };
   MediaInfoLibrary real;
-  SharedMediaParse inProcess(real);
-  UseInProcessLibrary(inProcess);
+  UseInProcessLibrary(real);
   const QString clip = Add(u"mp4-h264-aac.mp4"_s, u"a.mp4"_s);
   // The window's own process looks at the disk: the count sees it.
   EXPECT_GT(countCalls([&] { Press(); }), 0);
 
-  PooledMediaLibrary library(Worker(), MediaColumnQueries());
+  MediaWorkers library(Worker());
   UseWorkers(library);
   form->InputList().Append(clip);
   tree.File(u"sub/b.mp4"_s);
@@ -276,10 +270,9 @@ TEST_F(WorkerRun, GivesTheSameRowsAsTheLibraryInTheWindowsOwnProcess) {
     return cells;
   };
   MediaInfoLibrary real;
-  SharedMediaParse inProcess(real);
-  UseInProcessLibrary(inProcess);
+  UseInProcessLibrary(real);
   const auto before = run();
-  PooledMediaLibrary pooled(Worker(), MediaColumnQueries());
+  MediaWorkers pooled(Worker());
   UseWorkers(pooled);
   const auto after = run();
 

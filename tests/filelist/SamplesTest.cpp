@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "filelist/InputListModel.h"
-#include "media/MediaInfoDLL.h"
-#include "media/MediaInfoLibrary.h"
+#include "worker/MediaInfoDLL.h"
+#include "worker/MediaInfoLibrary.h"
 #include "support/TestPlatform.h"
 #include "system/FileUrls.h"
 #include "window/Form1.h"

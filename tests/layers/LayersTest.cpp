@@ -25,12 +25,15 @@ struct Layer {
 
 const std::vector<Layer>& Layers() {
   static const std::vector<Layer> layers = {
-      // The interfaces, then the system calls, then what is built on them.
-      {"base", 0, true},     {"platform", 1, true}, {"system", 2, true},
-      {"report", 2, true},   {"helpers", 3, true},  {"workbook", 3, true},
-      {"media", 4, true},    {"desktop", 5, true},  {"filelist", 5, true},
-      {"extract", 5, true},  {"export", 6, true},   {"worker", 7, true},
-      {"gui", 7, false},     {"window", 8, false},  {"", 9, false},
+      // What the helpers and the window say, the interfaces, then the system
+      // calls, then what is built on them; the helper program and the window
+      // on top, side by side.
+      {"base", 0, true},     {"protocol", 1, true}, {"platform", 2, true},
+      {"system", 3, true},   {"report", 3, true},   {"helpers", 4, true},
+      {"workbook", 4, true}, {"media", 5, true},    {"desktop", 6, true},
+      {"filelist", 6, true}, {"extract", 6, true},  {"export", 7, true},
+      {"worker", 8, true},   {"gui", 8, false},     {"window", 9, false},
+      {"", 10, false},
   };
   return layers;
 }

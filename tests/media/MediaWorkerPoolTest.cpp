@@ -23,15 +23,15 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 HelperCommand FakeWorker(QStringList arguments = {}) {
-  return {QString::fromUtf8(VISTAREL_FAKE_MEDIA_WORKER), std::move(arguments)};
+  return {QString::fromUtf8(VISTAREL_FAKE_HELPER), std::move(arguments)};
 }
 
 // Polls the pool until file `index` is in, at most 20 seconds.
-std::optional<ParsedFile> WaitFor(MediaWorkerPool& pool, int index) {
+std::optional<FileAnswer> WaitFor(MediaWorkerPool& pool, int index) {
   QElapsedTimer waited;
   waited.start();
   while (waited.elapsed() < 20'000) {
-    if (std::optional<ParsedFile> parsed = pool.TakeListFile(index))
+    if (std::optional<FileAnswer> parsed = pool.TakeListFile(index))
       return parsed;
     pool.Poll(10);
   }
@@ -44,7 +44,7 @@ MediaWorkerPool::Limits Workers(int count) {
   return limits;
 }
 
-QString Stopped(const ParsedFile& parsed) {
+QString Stopped(const FileAnswer& parsed) {
   return parsed.media.stopped ? parsed.media.stopped->description() : QString();
 }
 
@@ -61,7 +61,7 @@ TEST(MediaWorkerPool, AnswersComeInListOrderWhateverOrderTheWorkersFinishIn) {
   ASSERT_TRUE(last);
   EXPECT_FALSE(pool.TakeListFile(0));
   for (int i = 1; i <= 3; ++i) {
-    const std::optional<ParsedFile> parsed = pool.TakeListFile(i);
+    const std::optional<FileAnswer> parsed = pool.TakeListFile(i);
     ASSERT_TRUE(parsed) << i;
     EXPECT_EQ(parsed->media.values.value(0), files[i]);
     EXPECT_EQ(parsed->media.values.value(1), last->media.values.value(1));
@@ -86,69 +86,75 @@ TEST(MediaWorkerPool, ReadsNoFurtherAheadThanTheLookAheadAndGoesOnAsFilesAreTake
   for (int i = 1; i < files.size(); ++i) ASSERT_TRUE(WaitFor(pool, i)) << i;
 }
 
-TEST(MediaWorkerPool, AWorkerThatDiesCostsItsFileAloneAndIsReplaced) {
-  const QStringList files = {u"/c/a"_s, u"/c/exit"_s, u"/c/b"_s, u"/c/segv"_s, u"/c/wrongid"_s,
-                             u"/c/c"_s};
-  MediaWorkerPool pool(FakeWorker(), files, Workers(1));
-
-  std::vector<ParsedFile> parsed;
-  for (int i = 0; i < files.size(); ++i) {
-    std::optional<ParsedFile> file = WaitFor(pool, i);
-    ASSERT_TRUE(file) << i;
-    parsed.push_back(std::move(*file));
-  }
-  EXPECT_EQ(Stopped(parsed[1]),
-            u"The MediaInfo library stopped (exit status 3) while reading /c/exit; its media "
-            u"values are left empty."_s);
-  EXPECT_TRUE(parsed[1].media.values.isEmpty());
-  EXPECT_EQ(Stopped(parsed[3]),
-            u"The MediaInfo library stopped (signal 11, Segmentation fault) while reading "
-            u"/c/segv; its media values are left empty."_s);
-  // An answer to another request is no answer: the worker is let go.
-  EXPECT_EQ(parsed[4].facts.file.failure->description(),
-            u"The media reader stopped (it answered what it was not asked) while looking up "
-            u"/c/wrongid."_s);
-  for (const int good : {0, 2, 5}) {
-    EXPECT_EQ(Stopped(parsed[good]), QString()) << good;
-    EXPECT_EQ(parsed[good].media.values.value(0), files[good]);
-  }
-  // The facts came before the worker died, and stay.
-  EXPECT_EQ(parsed[1].facts.file.failure->number(), 53);
-  // Four workers in turn read the good files.
-  EXPECT_NE(parsed[0].media.values.value(1), parsed[2].media.values.value(1));
-  EXPECT_NE(parsed[2].media.values.value(1), parsed[5].media.values.value(1));
-}
-
-TEST(MediaWorkerPool, AWorkerWithoutProgressIsLetGoAndAPlaceThatStalledIsNotAskedAgain) {
+// A worker that dies or stalls costs the file it was at, and of the file only
+// the part it was at: its look-up, its parse, or its folder.
+TEST(MediaWorkerPool, AWorkerThatDiesOrStallsCostsOnlyThePartOfTheFileItWasAt) {
   MediaWorkerPool::Limits limits = Workers(1);
   limits.stallLimit = 400ms;
   limits.stallCheck = 50ms;
-  const QStringList files = {u"/d/stall"_s, u"/d/deadstat"_s, u"/d/after"_s, u"/d/deadstat"_s};
+  const QStringList files = {u"/c/a"_s,        u"/c/exit"_s,     u"/c/segv"_s, u"/c/wrongid"_s,
+                             u"/c/stall"_s,    u"/c/deadstat"_s, u"/c/deadstat"_s,
+                             u"/e/deadlist"_s, u"/e/after"_s,    u"/c/b"_s};
   MediaWorkerPool pool(FakeWorker(), files, limits);
-
-  const auto parse = WaitFor(pool, 0);
-  ASSERT_TRUE(parse);
-  EXPECT_EQ(Stopped(*parse),
-            u"The MediaInfo library made no progress for 0.4 seconds and was stopped while "
-            u"reading /d/stall; its media values are left empty."_s);
-  EXPECT_FALSE(parse->facts.file.failure && parse->facts.file.failure->number() == 57);
-
-  const auto lookUp = WaitFor(pool, 1);
-  ASSERT_TRUE(lookUp && lookUp->facts.file.failure && lookUp->facts.folder.failure);
-  const Failure& stalled = *lookUp->facts.file.failure;
-  EXPECT_EQ(stalled.number(), 57);
-  EXPECT_EQ(stalled.description(),
-            u"Looking up /d/deadstat made no progress for 0.4 seconds and was given up; its "
-            u"disk or share does not answer."_s);
-  EXPECT_EQ(Stopped(*lookUp), stalled.description());
-  // The same file again, queued behind it, fails at once with it.
-  const auto again = pool.TakeListFile(3);
-  ASSERT_TRUE(again && again->facts.file.failure);
-  EXPECT_EQ(again->facts.file.failure->description(), stalled.description());
-
-  const auto after = WaitFor(pool, 2);
-  ASSERT_TRUE(after);
-  EXPECT_EQ(after->media.values.value(0), u"/d/after"_s);
+  std::vector<FileAnswer> parsed;
+  for (int i = 0; i < files.size(); ++i) {
+    std::optional<FileAnswer> file = WaitFor(pool, i);
+    ASSERT_TRUE(file) << i;
+    parsed.push_back(std::move(*file));
+  }
+  const auto folderFailure = [](const FileAnswer& answer) {
+    return answer.folder.failure ? answer.folder.failure->description() : QString();
+  };
+  // A parse that died or looped costs its media values alone: the file's
+  // facts stay, and its folder is asked for again.
+  struct Parse {
+    int file;
+    QString stop;
+  };
+  for (const Parse& each : {
+           Parse{1, u"stopped (exit status 3)"_s},
+           Parse{2, u"stopped (signal 11, Segmentation fault)"_s},
+           Parse{4, u"made no progress for 0.4 seconds and was stopped"_s},
+       }) {
+    const FileAnswer& answer = parsed[size_t(each.file)];
+    EXPECT_EQ(Stopped(answer), u"The MediaInfo library %1 while reading %2; its media values are "
+                               u"left empty."_s.arg(each.stop, files[each.file]));
+    EXPECT_TRUE(answer.media.values.isEmpty());
+    EXPECT_EQ(answer.file.status.size, files[each.file].size());
+    EXPECT_FALSE(answer.file.failure);
+    EXPECT_EQ(answer.folder.folder, u"/c"_s) << each.file;
+    EXPECT_EQ(folderFailure(answer), QString());
+  }
+  // An answer to another request is no answer: the worker is let go.
+  EXPECT_EQ(parsed[3].file.failure->description(),
+            u"The media reader stopped (it answered what it was not asked) while looking up "
+            u"/c/wrongid."_s);
+  // A look-up that never returns costs the whole file; the same file again
+  // fails at once.
+  const QString lookUp =
+      u"Looking up /c/deadstat made no progress for 0.4 seconds and was given up; its disk or "
+      u"share does not answer."_s;
+  for (const int file : {5, 6}) {
+    ASSERT_TRUE(parsed[size_t(file)].file.failure);
+    EXPECT_EQ(parsed[size_t(file)].file.failure->description(), lookUp);
+    EXPECT_EQ(parsed[size_t(file)].file.failure->number(), 57);
+    EXPECT_EQ(Stopped(parsed[size_t(file)]), lookUp);
+    EXPECT_EQ(folderFailure(parsed[size_t(file)]), lookUp);
+  }
+  // A listing that never returns costs the folder alone: the media values
+  // stay, and the next file of that folder is not listed again.
+  const QString listing =
+      u"Listing the folder /e made no progress for 0.4 seconds and was given up; its disk or "
+      u"share does not answer."_s;
+  for (const int file : {7, 8}) {
+    EXPECT_EQ(parsed[size_t(file)].media.values.value(0), files[file]);
+    EXPECT_EQ(folderFailure(parsed[size_t(file)]), listing) << file;
+  }
+  for (const int good : {0, 9}) {
+    EXPECT_EQ(Stopped(parsed[size_t(good)]), QString()) << good;
+    EXPECT_EQ(parsed[size_t(good)].media.values.value(0), files[good]);
+    EXPECT_EQ(folderFailure(parsed[size_t(good)]), QString());
+  }
 }
 
 TEST(MediaWorkerPool, EndingThePoolEndsEveryWorkerWithoutWaitingForOne) {
@@ -193,8 +199,7 @@ TEST(MediaWorkerPool, WorkersThatCannotStartOrAreNotOursFailEveryFileAsANewHandl
       EXPECT_TRUE(parsed->media.noHandle->description().contains(each.reason))
           << parsed->media.noHandle->description().toStdString();
       // The run's file-system and shell objects fail alike.
-      EXPECT_EQ(parsed->facts.file.failure->description(),
-                parsed->media.noHandle->description());
+      EXPECT_EQ(parsed->file.failure->description(), parsed->media.noHandle->description());
     }
   }
 }
@@ -235,7 +240,7 @@ TEST_F(OnSlowfs, OnAShareMoreWorkersReadAtOnceThanThereAreCores) {
   for (int i = 0; i < paths.size(); ++i) {
     const auto parsed = WaitFor(pool, i);
     ASSERT_TRUE(parsed) << i;
-    EXPECT_TRUE(parsed->facts.file.remote);
+    EXPECT_TRUE(parsed->file.remote);
     EXPECT_EQ(parsed->media.values.value(0), u"MPEG-4"_s);
   }
   EXPECT_EQ(pool.WorkerLimit(), 4);
@@ -257,76 +262,6 @@ TEST_F(OnSlowfs, AReadThatKeepsReadingIsNeverTakenForAStall) {
   EXPECT_GT(parse.elapsed(), limits.stallLimit.count());
   EXPECT_EQ(Stopped(*parsed), QString());
   EXPECT_EQ(parsed->media.values.value(0), u"MPEG-PS"_s);
-}
-
-TEST(WorkerMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
-  using namespace worker_message;
-  const QString path = u"/h/vid"_s + QChar(0xDCE9) + u"o.mp4"_s;
-  RunFacts facts;
-  facts.file.status.size = 9123;
-  facts.file.status.stamp = FileStamp{1, 2, 3, 4, 5};
-  facts.file.drive = u"/h"_s;
-  facts.file.mimeType = u"video/mp4"_s;
-  facts.file.remote = true;
-  facts.folder.failure = Failure(u"no folder"_s, 76);
-  EntryFacts entry;
-  entry.item = 7;
-  entry.name = path.mid(3);
-  entry.stamp = FileStamp{6, 7, 8, 9, 10};
-  entry.attributes = 33;
-  entry.comment = u"\U0001F3AC"_s;
-  facts.folder.entries = {entry};
-  MediaAnswers answers;
-  answers.noHandle = Failure(u"no library"_s, 53);
-  answers.values = {u"MPEG-4"_s, QString()};
-  answers.shell[3] = u"Title"_s;
-  answers.identity = FileStamp{1, 2, 3, 4, 5};
-
-  FrameReader reader;
-  const QByteArray all = Encode(Request{Kind::ListFiles, 41, path, u"*.avi"_s, 6, {}}) +
-                         Encode(Request{Kind::GetAttributesOfMany, 43, {}, {}, 0, {path, path}}) +
-                         Encode(Answer{Kind::Facts, 42, facts}) +
-                         Encode(Answer{Kind::Media, 42, answers}) + Progress();
-  reader.Append(all.left(5));
-  EXPECT_FALSE(reader.Next());
-  reader.Append(all.mid(5));
-  const auto request = DecodeRequest(*reader.Next());
-  ASSERT_TRUE(request);
-  EXPECT_EQ(request->id, 41u);
-  EXPECT_EQ(request->path, path);
-  EXPECT_EQ(request->pattern, u"*.avi"_s);
-  EXPECT_EQ(request->mask, 6);
-  const auto many = DecodeRequest(*reader.Next());
-  ASSERT_TRUE(many);
-  EXPECT_EQ(many->paths, (QStringList{path, path}));
-
-  const auto factsBack = DecodeAnswer(*reader.Next());
-  ASSERT_TRUE(factsBack && factsBack->kind == Kind::Facts);
-  const auto& back = std::get<RunFacts>(factsBack->payload);
-  EXPECT_EQ(back.file.status.size, 9123);
-  EXPECT_TRUE(back.file.status.stamp == facts.file.status.stamp);
-  EXPECT_EQ(back.file.mimeType, u"video/mp4"_s);
-  EXPECT_TRUE(back.file.remote);
-  EXPECT_EQ(back.folder.failure->number(), 76);
-  ASSERT_EQ(back.folder.entries.size(), 1);
-  EXPECT_EQ(back.folder.entries[0].name, entry.name);
-  EXPECT_EQ(back.folder.entries[0].item, 7);
-  EXPECT_EQ(back.folder.entries[0].attributes, 33);
-  EXPECT_EQ(back.folder.entries[0].comment, entry.comment);
-  EXPECT_TRUE(*back.folder.entries[0].stamp == *entry.stamp);
-
-  const auto mediaBack = DecodeAnswer(*reader.Next());
-  ASSERT_TRUE(mediaBack && mediaBack->id == 42u);
-  const auto& media = std::get<MediaAnswers>(mediaBack->payload);
-  EXPECT_EQ(media.noHandle->description(), u"no library"_s);
-  EXPECT_EQ(media.values, answers.values);
-  EXPECT_EQ(media.shell, answers.shell);
-  EXPECT_TRUE(*media.identity == *answers.identity);
-  EXPECT_EQ(DecodeAnswer(*reader.Next())->kind, Kind::Progress);
-  EXPECT_FALSE(reader.Next());
-  // A body cut short, or of a kind no one sends, is no message.
-  EXPECT_FALSE(DecodeAnswer(Encode(Answer{Kind::Media, 1, answers}).mid(4).chopped(1)));
-  EXPECT_FALSE(DecodeRequest(Hello().mid(4)));
 }
 
 }  // namespace

@@ -89,9 +89,9 @@ std::unique_ptr<IFolder> FakeFileSystem::GetFolder(const QString& path) {
   return std::make_unique<FakeFolder>(*this, real_.GetFolder(path), path);
 }
 
-std::unique_ptr<IFile> FakeFileSystem::GetFile(const QString& path) {
+std::unique_ptr<IFile> FakeFileSystem::GetFile(const QString& path, const FileFacts& facts) {
   Enter(u"GetFile"_s, path);
-  return std::make_unique<FakeFile>(*this, real_.GetFile(path), path);
+  return std::make_unique<FakeFile>(*this, real_.GetFile(path, facts), path);
 }
 
 QString FakeFileSystem::GetExtensionName(const QString& path) {
@@ -110,9 +110,11 @@ int FakeFileSystem::GetAttributes(const QString& path) {
   return real_.GetAttributes(path);
 }
 
-std::unique_ptr<ITextStream> FakeFileSystem::CreateTextFile(const QString& path, bool overwrite) {
+std::unique_ptr<ITextStream> FakeFileSystem::CreateTextFile(const QString& path, bool overwrite,
+                                                            IEventPump& pump) {
   Enter(u"CreateTextFile"_s, path);
-  return std::make_unique<FakeTextStream>(*this, real_.CreateTextFile(path, overwrite), path);
+  return std::make_unique<FakeTextStream>(*this, real_.CreateTextFile(path, overwrite, pump),
+                                          path);
 }
 
 }  // namespace vistarel::test

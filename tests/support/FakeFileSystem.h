@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "desktop/LinuxFileSystem.h"
+#include "worker/LinuxFileSystem.h"
 
 namespace vistarel::test {
 
@@ -26,12 +26,13 @@ class FakeFileSystem final : public IFileSystem {
   QStringList calls;
 
   std::unique_ptr<IFolder> GetFolder(const QString& path) override;
-  std::unique_ptr<IFile> GetFile(const QString& path) override;
+  std::unique_ptr<IFile> GetFile(const QString& path, const FileFacts& facts) override;
   QString GetExtensionName(const QString& path) override;
   std::vector<ListedFile> ListFiles(const QString& folder, const QString& pattern,
                                     int mask) override;
   int GetAttributes(const QString& path) override;
-  std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite) override;
+  std::unique_ptr<ITextStream> CreateTextFile(const QString& path, bool overwrite,
+                                              IEventPump& pump) override;
 
  private:
   struct ScriptedFailure {

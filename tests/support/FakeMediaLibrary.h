@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "media/MediaInfoLibrary.h"
+#include "worker/MediaInfoLibrary.h"
 
 namespace vistarel::test {
 

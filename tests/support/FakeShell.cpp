@@ -50,13 +50,14 @@ void FakeShell::Script(const QString& folder, const QMap<int, QString>& names,
   scripted_[FolderKey(folder)] = {names, entries};
 }
 
-std::unique_ptr<IShellFolder> FakeShell::Namespace(const QString& path) {
+std::unique_ptr<IShellFolder> FakeShell::Namespace(const QString& path,
+                                                   const FileAnswer& answer) {
   calls.append(u"Namespace "_s + path);
   if (namespaceFailure_)
     throw *namespaceFailure_;
   const auto scripted = scripted_.find(FolderKey(path));
   if (scripted == scripted_.end())
-    return real_.Namespace(path);
+    return real_.Namespace(path, answer);
   return std::make_unique<ScriptedShellFolder>(scripted->second.names, scripted->second.entries);
 }
 

@@ -10,15 +10,13 @@
 #include <vector>
 
 #include "base/Failure.h"
-#include "support/InProcessShell.h"
-#include "media/MediaInfoLibrary.h"
-#include "support/SharedMediaParse.h"
+#include "desktop/FactsShellFolder.h"
 
 namespace vistarel::test {
 
-// The real desktop shell, on a MediaInfo library of its own, with folders that
-// a test scripts instead: their property names and their entries with values.
-// Every Namespace call is logged with its path.
+// The real desktop shell, with folders that a test scripts instead: their
+// property names and their entries with values. Every Namespace call is logged
+// with its path.
 class FakeShell final : public IShell {
  public:
   struct Entry {
@@ -35,7 +33,7 @@ class FakeShell final : public IShell {
 
   QStringList calls;
 
-  std::unique_ptr<IShellFolder> Namespace(const QString& path) override;
+  std::unique_ptr<IShellFolder> Namespace(const QString& path, const FileAnswer& answer) override;
 
  private:
   struct ScriptedFolder {
@@ -43,9 +41,7 @@ class FakeShell final : public IShell {
     std::vector<Entry> entries;
   };
 
-  MediaInfoLibrary library_;
-  SharedMediaParse media_{library_};
-  InProcessShell real_{media_};
+  FactsShell real_;
   std::map<QString, ScriptedFolder> scripted_;
   std::optional<Failure> namespaceFailure_;
 };

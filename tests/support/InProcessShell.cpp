@@ -22,8 +22,7 @@ class InProcessShellFolder final : public IShellFolder {
   QString DisplayName(int item) override { return Named().DisplayName(item); }
   QList<int> ItemsNamed(const QString& name) override {
     named_ = MakeFactsShellFolder(gatherer_.Gather(folder_, name), [this](const EntryFacts& entry) {
-      const QString path = folder_.endsWith(u'/') ? folder_ + entry.name
-                                                  : folder_ + u'/' + entry.name;
+      const QString path = JoinPath(folder_, entry.name);
       if (entry.stamp) {
         if (std::optional<ShellMediaValues> kept = media_.Recall(*entry.stamp))
           return *kept;

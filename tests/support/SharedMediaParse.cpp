@@ -1,7 +1,8 @@
 #include "support/SharedMediaParse.h"
 
 #include "base/Failure.h"
-#include "media/MediaInfoDLL.h"
+#include "system/FileStatus.h"
+#include "worker/MediaInfoDLL.h"
 #include "system/FileNames.h"
 
 namespace vistarel {

@@ -3,9 +3,9 @@
 #include <optional>
 #include <unordered_map>
 
-#include "media/ShellMediaValues.h"
-#include "platform/MediaLibrary.h"
-#include "system/FileStatus.h"
+#include "protocol/FileStamp.h"
+#include "worker/MediaLibrary.h"
+#include "worker/ShellMediaValues.h"
 
 namespace vistarel {
 

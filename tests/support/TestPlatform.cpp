@@ -18,7 +18,7 @@ Platform TestPlatform::platform() const {
   p.clipboard = &clipboard;
   p.spreadsheet = &spreadsheet;
   p.skin = &skin;
-  p.mediaLibrary = &mediaLibrary;
+  p.fileReader = &fileReader;
   p.fileSystem = &fileSystem;
   p.shell = &shell;
   return p;

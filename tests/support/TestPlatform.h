@@ -8,6 +8,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeMediaLibrary.h"
 #include "support/FakeShell.h"
+#include "support/InProcessReader.h"
 #include "support/FakeSpreadsheet.h"
 #include "support/Fakes.h"
 #include "support/RecordingSkinEngine.h"
@@ -38,7 +39,9 @@ struct TestPlatform {
   mutable FakeClipboard clipboard;
   mutable RecordingSpreadsheet spreadsheet;
   mutable RecordingSkinEngine skin;
+  // The run's files are parsed in the test's process, on the recording library.
   mutable FakeMediaLibrary mediaLibrary;
+  mutable InProcessReader fileReader{mediaLibrary};
   mutable FakeFileSystem fileSystem;
   mutable FakeShell shell;
 };

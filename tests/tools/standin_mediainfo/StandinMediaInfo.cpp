@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "media/MediaInfoEntries.h"
+#include "worker/MediaInfoEntries.h"
 
 #define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,0 +1,68 @@
+#include "worker/FileParse.h"
+
+#include <sys/stat.h>
+
+#include "base/PathHelpers.h"
+#include "system/FileNames.h"
+#include "worker/ShellMediaValues.h"
+
+namespace vistarel {
+
+FileParser::FileParser(IMediaLibrary& library, QList<MediaQuery> queries)
+    : library_(library), queries_(std::move(queries)) {}
+
+FileParser::LookedUp FileParser::LookUp(const QString& path, const Doing& doing) {
+  doing(What::LookUp, path);
+  LookedUp file;
+  file.path = path;
+  file.looked = LookUpPath(EncodeFileName(path));
+  file.facts = FileFactsFrom(path, file.looked);
+  return file;
+}
+
+MediaAnswers FileParser::Read(const LookedUp& file, const Doing& doing) {
+  doing(What::Reading, file.path);
+  return ReadMediaAnswers(library_, file.path, file.looked, queries_);
+}
+
+FolderFacts FileParser::Folder(const LookedUp& file, const Doing& doing) {
+  // The shell folder the run opens for this file, found by the run's own text
+  // rules; the file's look-up serves for its own entry.
+  const QString& path = file.path;
+  const QString folder = TrimBlanks(FolderOf(path));
+  doing(What::Listing, WithoutTrailingSeparators(folder));
+  const FolderFactsGatherer::KnownEntry own{FileNameOf(path), file.looked, file.facts.mimeType};
+  const bool ownFolder = folder == FolderOf(path);
+  return folders_.Gather(folder, NameWithoutExtension(FileNameOf(path)), ownFolder ? &own : nullptr,
+                         [&](const QString& entry) { doing(What::LookUp, entry); });
+}
+
+QList<SiblingValues> FileParser::Siblings(const FolderFacts& folder, const MediaAnswers& media,
+                                          const Doing& doing) {
+  QList<SiblingValues> siblings;
+  if (media.noHandle)
+    return siblings;
+  for (const EntryFacts& entry : folder.entries) {
+    if (!entry.found || !S_ISREG(entry.status.mode) || !entry.stamp ||
+        (media.identity && *entry.stamp == *media.identity)) {
+      continue;
+    }
+    const QString path = JoinPath(folder.folder, entry.name);
+    doing(What::Reading, path);
+    siblings.append({entry.item, ParseShellMediaValues(library_, path)});
+  }
+  return siblings;
+}
+
+FileAnswer FileParser::Parse(const QString& path) {
+  const Doing nothing = [](What, const QString&) {};
+  const LookedUp file = LookUp(path, nothing);
+  FileAnswer answer;
+  answer.file = file.facts;
+  answer.media = Read(file, nothing);
+  answer.folder = Folder(file, nothing);
+  answer.siblings = Siblings(answer.folder, answer.media, nothing);
+  return answer;
+}
+
+}  // namespace vistarel

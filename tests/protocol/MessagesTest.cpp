@@ -1,0 +1,108 @@
+// The messages between the window and its helpers, framed and back.
+#include <gtest/gtest.h>
+
+#include "protocol/Framing.h"
+#include "protocol/Messages.h"
+
+namespace vistarel {
+namespace {
+
+using namespace Qt::StringLiterals;
+using namespace helper_message;
+
+TEST(HelperMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
+  const QString path = u"/h/vid"_s + QChar(0xDCE9) + u"o.mp4"_s;
+  FileFacts file;
+  file.status.size = 9123;
+  file.status.stamp = FileStamp{1, 2, 3, 4, 5};
+  file.drive = u"/h"_s;
+  file.mimeType = u"video/mp4"_s;
+  file.remote = true;
+  FolderFacts folder;
+  folder.failure = Failure(u"no folder"_s, 76);
+  EntryFacts entry;
+  entry.item = 7;
+  entry.name = path.mid(3);
+  entry.stamp = FileStamp{6, 7, 8, 9, 10};
+  entry.attributes = 33;
+  entry.comment = u"\U0001F3AC"_s;
+  folder.entries = {entry};
+  MediaAnswers answers;
+  answers.noHandle = Failure(u"no library"_s, 53);
+  answers.values = {u"MPEG-4"_s, QString()};
+  answers.shell[3] = u"Title"_s;
+  answers.identity = FileStamp{1, 2, 3, 4, 5};
+  Request parse{.kind = Kind::Parse, .id = 44, .path = path};
+  parse.withMedia = false;
+  Request write{.kind = Kind::WriteText, .id = 45, .path = path};
+  write.bytes = QByteArray("a\0b\r\n", 5);
+
+  FrameReader reader;
+  const QByteArray all =
+      Encode(Request{.kind = Kind::ListFiles, .id = 41, .path = path, .pattern = u"*.avi"_s,
+                     .mask = 6}) +
+      Encode(Request{.kind = Kind::GetAttributesOfMany, .id = 43, .paths = {path, path}}) +
+      Encode(parse) + Encode(write) + Encode(Answer{Kind::ParsedFile, 42, file}) +
+      Encode(Answer{Kind::ParsedMedia, 42, answers}) +
+      Encode(Answer{Kind::ParsedFolder, 42, folder}) +
+      Doing(Activity::What::Listing, path) + Progress();
+  reader.Append(all.left(5));
+  EXPECT_FALSE(reader.Next());
+  reader.Append(all.mid(5));
+  const auto request = DecodeRequest(*reader.Next());
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->id, 41u);
+  EXPECT_EQ(request->path, path);
+  EXPECT_EQ(request->pattern, u"*.avi"_s);
+  EXPECT_EQ(request->mask, 6);
+  const auto many = DecodeRequest(*reader.Next());
+  ASSERT_TRUE(many);
+  EXPECT_EQ(many->paths, (QStringList{path, path}));
+  const auto parseBack = DecodeRequest(*reader.Next());
+  ASSERT_TRUE(parseBack);
+  EXPECT_FALSE(parseBack->withMedia);
+  EXPECT_TRUE(parseBack->withFolder);
+  const auto writeBack = DecodeRequest(*reader.Next());
+  ASSERT_TRUE(writeBack);
+  EXPECT_EQ(writeBack->bytes, write.bytes);
+
+  const auto fileBack = DecodeAnswer(*reader.Next());
+  ASSERT_TRUE(fileBack && fileBack->kind == Kind::ParsedFile);
+  const auto& facts = std::get<FileFacts>(fileBack->payload);
+  EXPECT_EQ(facts.status.size, 9123);
+  EXPECT_TRUE(facts.status.stamp == file.status.stamp);
+  EXPECT_EQ(facts.mimeType, u"video/mp4"_s);
+  EXPECT_TRUE(facts.remote);
+
+  const auto mediaBack = DecodeAnswer(*reader.Next());
+  ASSERT_TRUE(mediaBack && mediaBack->id == 42u);
+  const auto& media = std::get<MediaAnswers>(mediaBack->payload);
+  EXPECT_EQ(media.noHandle->description(), u"no library"_s);
+  EXPECT_EQ(media.values, answers.values);
+  EXPECT_EQ(media.shell, answers.shell);
+  EXPECT_TRUE(*media.identity == *answers.identity);
+
+  const auto folderBack = DecodeAnswer(*reader.Next());
+  ASSERT_TRUE(folderBack && folderBack->kind == Kind::ParsedFolder);
+  const auto& back = std::get<FolderFacts>(folderBack->payload);
+  EXPECT_EQ(back.failure->number(), 76);
+  ASSERT_EQ(back.entries.size(), 1);
+  EXPECT_EQ(back.entries[0].name, entry.name);
+  EXPECT_EQ(back.entries[0].item, 7);
+  EXPECT_EQ(back.entries[0].attributes, 33);
+  EXPECT_EQ(back.entries[0].comment, entry.comment);
+  EXPECT_TRUE(*back.entries[0].stamp == *entry.stamp);
+
+  const auto doing = DecodeAnswer(*reader.Next());
+  ASSERT_TRUE(doing && doing->kind == Kind::Doing);
+  EXPECT_EQ(std::get<Activity>(doing->payload).path, path);
+  EXPECT_EQ(std::get<Activity>(doing->payload).what, Activity::What::Listing);
+  EXPECT_EQ(DecodeAnswer(*reader.Next())->kind, Kind::Progress);
+  EXPECT_FALSE(reader.Next());
+  // A body cut short, or of a kind no one sends, is no message.
+  EXPECT_FALSE(DecodeAnswer(Encode(Answer{Kind::ParsedMedia, 1, answers}).mid(4).chopped(1)));
+  EXPECT_FALSE(DecodeRequest(Hello().mid(4)));
+}
+
+}  // namespace
+}  // namespace vistarel
