@@ -74,7 +74,8 @@ bool IsUri(const QString& argument) {
 }
 
 // The local path an argument names; empty text when it names none (another
-// scheme or host, an empty argument).
+// scheme or host, an empty argument, a relative path when the working folder
+// is gone).
 QString PathOfArgument(const QString& argument, const QString& workingFolder) {
   if (argument.isEmpty())
     return {};
@@ -82,6 +83,8 @@ QString PathOfArgument(const QString& argument, const QString& workingFolder) {
     return LocalPathOfUrl(QUrl(argument));
   if (argument.startsWith(kPathSeparator))
     return WithoutEmptySteps(argument);
+  if (workingFolder.isEmpty())
+    return {};
   return WithoutEmptySteps(workingFolder + kPathSeparator + argument);
 }
 

@@ -113,6 +113,11 @@ TEST(CommandLine, TakesPathsAsADropAndAnswersItsOptions) {
     EXPECT_EQ(form->InputList().Entries(), inTreeAll(c.entries));
     EXPECT_TRUE(fakes.dialogs.boxes.empty());
   }
+
+  // A relative path cannot be placed when the working folder is gone.
+  const CommandLine gone = ParseCommandLine({u"vistarel"_s, u"a.avi"_s, u"/b.avi"_s}, QString());
+  EXPECT_EQ(gone.paths, QStringList{u"/b.avi"_s});
+  EXPECT_EQ(gone.error, u"vistarel: not a local file or folder, left out: 'a.avi'\n"_s);
 }
 
 // A failure in a folder's walk is reported as the drop's, and the rest goes on.
