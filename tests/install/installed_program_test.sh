@@ -31,22 +31,27 @@ if [ "${1:-}" != --inside ]; then
     [ -f "$stage/usr/share/$doc" ] || { echo "FAIL: $doc is not installed"; exit 1; }
   done
   entry="$stage/usr/share/applications/com.quorvane.Vistarel.desktop"
-  said=$(desktop-file-validate "$entry") || { echo "FAIL: the desktop entry does not validate:"; echo "$said"; exit 1; }
+  said=$(desktop-file-validate "$entry") ||
+    { echo "FAIL: the desktop entry does not validate:"; echo "$said"; exit 1; }
   appstreamcli validate --no-net "$stage/usr/share/metainfo/com.quorvane.Vistarel.metainfo.xml" >/dev/null ||
     { echo "FAIL: the AppStream metadata does not validate"; exit 1; }
   # The file managers' "Open With" offers the program for a video, once the
   # menu's type index is made, as the package's install has desktop-file-utils
   # do. GIO passes over entries whose program is not on the PATH.
+  # (Read whole before the search: a search that stops at its first match
+  # would cut the pipe under a writer that has more to say.)
   update-desktop-database "$stage/usr/share/applications"
-  PATH="$stage/usr/bin:$PATH" XDG_DATA_DIRS="$stage/usr/share:/usr/share" XDG_DATA_HOME="$stage/data" \
-    gio mime video/mp4 | grep -q 'com\.quorvane\.Vistarel\.desktop' ||
-    { echo "FAIL: not offered for video/mp4"; exit 1; }
+  offered=$(PATH="$stage/usr/bin:$PATH" XDG_DATA_DIRS="$stage/usr/share:/usr/share" \
+            XDG_DATA_HOME="$stage/data" gio mime video/mp4)
+  grep -q 'com\.quorvane\.Vistarel\.desktop' <<<"$offered" ||
+    { echo "FAIL: not offered for video/mp4:"; echo "$offered"; exit 1; }
 
   # The options need no display and show no window.
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
   headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$stage/usr/bin/vistarel")
   [ "$("${headless[@]}" --version)" = "Vistarel $version" ] || { echo "FAIL: --version"; exit 1; }
-  "${headless[@]}" --help | head -n1 | grep -q '^Usage: vistarel ' || { echo "FAIL: --help"; exit 1; }
+  help=$("${headless[@]}" --help)
+  [ "${help%%$'\n'*}" = "Usage: vistarel [options] [PATH|URI...]" ] || { echo "FAIL: --help"; exit 1; }
   status=0
   "${headless[@]}" --no-such-option >"$stage/out" 2>"$stage/err" || status=$?
   [ "$status" -eq 2 ] && [ ! -s "$stage/out" ] && grep -q '^Usage: vistarel ' "$stage/err" ||
