@@ -28,12 +28,32 @@ install(FILES "${PROJECT_SOURCE_DIR}/resources/vistarel.svg"
 install(FILES "${PROJECT_SOURCE_DIR}/resources/vistarel.png"
         DESTINATION share/icons/hicolor/256x256/apps RENAME "${VISTAREL_APP_ID}.png")
 
+# What a Debian package documents: the manual page, the copyright, the changelog
+# and the example skin. Man pages and changelogs are shipped compressed, and
+# without a time stamp, so that the same sources give the same package.
+set(package_docs "${CMAKE_BINARY_DIR}/package")
+configure_file("${PROJECT_SOURCE_DIR}/docs/vistarel.1" "${package_docs}/vistarel.1" @ONLY)
+set(package_gzipped)
+foreach(source IN ITEMS "${package_docs}/vistarel.1" "${PROJECT_SOURCE_DIR}/resources/package/changelog")
+  get_filename_component(name "${source}" NAME)
+  add_custom_command(OUTPUT "${package_docs}/${name}.gz"
+    COMMAND sh -c "gzip -9n < \"$1\" > \"$2\"" gzip "${source}" "${package_docs}/${name}.gz"
+    DEPENDS "${source}" VERBATIM)
+  list(APPEND package_gzipped "${package_docs}/${name}.gz")
+endforeach()
+add_custom_target(vistarel_package_docs ALL DEPENDS ${package_gzipped})
+install(FILES "${package_docs}/vistarel.1.gz" DESTINATION share/man/man1)
+install(FILES "${PROJECT_SOURCE_DIR}/resources/package/copyright" "${package_docs}/changelog.gz"
+        DESTINATION share/doc/vistarel)
+install(FILES "${PROJECT_SOURCE_DIR}/skins/example.qss" DESTINATION share/doc/vistarel/examples)
+
 # A Debian package: cpack -G DEB in the build folder.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "vistarel")
 set(CPACK_PACKAGE_VENDOR "Team Quorvane")
 set(CPACK_PACKAGE_CONTACT "Team Quorvane <support@quorvane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Read the technical metadata of video files into one table")
+set(CPACK_PACKAGE_DESCRIPTION_FILE "${PROJECT_SOURCE_DIR}/resources/package/description")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "vistarel")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

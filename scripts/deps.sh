@@ -10,9 +10,12 @@ VISTAREL_BUILD_PACKAGES=(
 )
 # What only the tests and benchmarks use: the media library's own command line,
 # ffmpeg-free archive readers, a virtual display, a non-UTF-8 locale and FUSE
-# to play a slow disk.
+# to play a slow disk; and for the installed program, what builds and checks its
+# Debian package, checks its menu entry and metadata, and launches it as the
+# file managers do (GIO).
 VISTAREL_TEST_PACKAGES=(
   mediainfo unzip xvfb xauth locales xdotool xclip libxcb1-dev fuse3 libfuse3-dev
+  dpkg-dev file lintian desktop-file-utils appstream libglib2.0-bin
 )
 
 vistarel_install_packages() {

@@ -1,6 +1,7 @@
 #include "window/Application.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "desktop/QtSettingsStore.h"
 #include "desktop/SystemClock.h"
 #include "desktop/XlsxSpreadsheet.h"
+#include "filelist/CommandLine.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtDialogs.h"
@@ -38,6 +40,11 @@ bool HasDisplay() {
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+  // --help, --version and a wrong option need no display.
+  const CommandLine commandLine = ReadCommandLine(argc, argv);
+  if (commandLine.exitStatus)
+    return *commandLine.exitStatus;
+
   if (!HasDisplay()) {
     std::fputs(
         "vistarel: no display to show the window on; start it on a virtual one with: "
@@ -46,7 +53,9 @@ int RunApplication(int argc, char** argv) {
     return 1;
   }
 
-  const auto application = MakeApplicationWithUtf8CharacterType<QApplication>(argc, argv);
+  ToolkitArgv toolkitArgv(commandLine.toolkitArguments);
+  const auto application =
+      MakeApplicationWithUtf8CharacterType<QApplication>(toolkitArgv.argc(), toolkitArgv.argv());
   QApplication::setOrganizationName(u"Quorvane"_s);
   QApplication::setApplicationName(QString::fromUtf16(kProductName));
   QApplication::setDesktopFileName(u"com.quorvane.Vistarel"_s);
@@ -88,6 +97,11 @@ int RunApplication(int argc, char** argv) {
   if (window.Pump().IsClosing())
     return 0;
   ShowCentred(window);
+  // Paths given on the command line, as a file manager's "Open With" gives
+  // them, go into the list once the window shows.
+  if (!commandLine.paths.isEmpty())
+    QTimer::singleShot(0, &window,
+                       [&window, &commandLine] { window.AddAsDropped(commandLine.paths); });
   return QApplication::exec();
 }
 

@@ -81,6 +81,8 @@ class Form1 final : public QWidget {
   void ListView1_KeyDown(QKeyEvent* event);
   void ListView1_OLEDragOver(QDragMoveEvent* event);
   void ListView1_OLEDragDrop(QDropEvent* event);
+  // Appends paths as a drop of them on the input list would.
+  void AddAsDropped(const QStringList& paths);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
