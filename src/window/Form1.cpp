@@ -12,6 +12,7 @@
 
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
+#include "gui/CommandButton.h"
 #include "gui/ListView.h"
 #include "gui/MousePointer.h"
 #include "gui/ProgressBar.h"
@@ -106,7 +107,7 @@ void Form1::BuildControls() {
 
   for (size_t i = 0; i < kButtons.size(); ++i) {
     const ButtonDesign& design = kButtons[i];
-    auto* button = new QPushButton(QString::fromUtf16(design.caption), this);
+    auto* button = new CommandButton(QString::fromUtf16(design.caption), this);
     button->setObjectName(u"PushButton"_s + QString::number(i + 1));
     button->setGeometry(TwipsRect(design.left, design.top, design.width, design.height, dpi));
     button->setFont(DesignFont(11.25));
