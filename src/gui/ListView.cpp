@@ -45,6 +45,17 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
   header()->viewport()->installEventFilter(this);
 }
 
+void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                       const QModelIndex& index) const {
+  if (!hasFocus() || index.row() != currentIndex().row()) {
+    QTreeView::drawRow(painter, option, index);
+    return;
+  }
+  QStyleOptionViewItem current = option;
+  current.state |= QStyle::State_Selected;
+  QTreeView::drawRow(painter, current, index);
+}
+
 void ListView::doItemsLayout() {
   takeInRows_.stop();
   QElapsedTimer timer;

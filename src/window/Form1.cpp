@@ -13,6 +13,7 @@
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
 #include "gui/CommandButton.h"
+#include "gui/FocusRing.h"
 #include "gui/ListView.h"
 #include "gui/MousePointer.h"
 #include "gui/ProgressBar.h"
@@ -158,6 +159,7 @@ void Form1::BuildControls() {
       PushButton(10), PushButton(2), PushButton(5), PushButton(4), PushButton(6), PushButton(9)};
   for (size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
   listView2_->setFocus();
+  new FocusRing(*this);
 }
 
 void Form1::WireHandlers() {
