@@ -46,6 +46,7 @@ class ListView final : public QTreeView {
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+  void resizeEvent(QResizeEvent* event) override;
   void rowsInserted(const QModelIndex& parent, int start, int end) override;
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles = {}) override;
@@ -60,6 +61,9 @@ class ListView final : public QTreeView {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  class WholeFrame;
+
+  WholeFrame* wholeFrame_;
   bool takesAllKeys_ = false;
   QBasicTimer takeInRows_;
   qint64 lastLayoutNs_ = 0;
