@@ -9,10 +9,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFrame>
 #include <QTimerEvent>
+#include <QtMath>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace vistarel {
 
@@ -27,7 +31,46 @@ constexpr int kMostWaitMs = 1000;
 
 }  // namespace
 
-ListView::ListView(QWidget* parent) : QTreeView(parent) {
+// The table's frame drawn again over its header and rows, on whole device
+// pixels. At a fractional scale the style draws the frame's lines between
+// device pixels: the header and the rows, rounded outward, cover some of them,
+// and the window's rounding clips others away.
+class ListView::WholeFrame final : public QWidget {
+ public:
+  explicit WholeFrame(ListView& table) : QWidget(&table), table_(table) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == std::floor(ratio))
+      return;
+    QPainter painter(this);
+    // From here on in device pixels, from the first one wholly inside the table.
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF device = toDevice.mapRect(QRectF(rect()));
+    const QPoint topLeft(qCeil(device.left()), qCeil(device.top()));
+    const QPoint end(qFloor(device.right()), qFloor(device.bottom()));
+    const QTransform beyondWorld = painter.worldTransform().inverted() * toDevice;
+    painter.setWorldTransform(QTransform::fromTranslate(topLeft.x(), topLeft.y()) *
+                              beyondWorld.inverted());
+    const QRect frame(QPoint(0, 0), QSize(end.x() - topLeft.x(), end.y() - topLeft.y()));
+    // Only the frame: whatever else the style paints stays under the rows.
+    const int line = qCeil(table_.frameWidth() * ratio);
+    painter.setClipRegion(QRegion(frame) - QRegion(frame.adjusted(line, line, -line, -line)));
+    QStyleOptionFrame option;
+    table_.initStyleOption(&option);
+    option.rect = frame;
+    table_.style()->drawControl(QStyle::CE_ShapedFrame, &option, &painter, &table_);
+  }
+
+ private:
+  ListView& table_;
+};
+
+ListView::ListView(QWidget* parent) : QTreeView(parent), wholeFrame_(new WholeFrame(*this)) {
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
@@ -43,6 +86,24 @@ ListView::ListView(QWidget* parent) : QTreeView(parent) {
   // The column header is a table's part too: the pointer over it is over the table.
   header()->viewport()->setMouseTracking(true);
   header()->viewport()->installEventFilter(this);
+}
+
+void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                       const QModelIndex& index) const {
+  if (!hasFocus() || index.row() != currentIndex().row()) {
+    QTreeView::drawRow(painter, option, index);
+    return;
+  }
+  QStyleOptionViewItem current = option;
+  current.state |= QStyle::State_Selected;
+  QTreeView::drawRow(painter, current, index);
+}
+
+// Over the header, the rows and the scroll bars.
+void ListView::resizeEvent(QResizeEvent* event) {
+  QTreeView::resizeEvent(event);
+  wholeFrame_->setGeometry(rect());
+  wholeFrame_->raise();
 }
 
 void ListView::doItemsLayout() {

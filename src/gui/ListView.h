@@ -19,6 +19,10 @@ namespace vistarel {
 // height needs neither: appended rows are taken in at most so often that the
 // layouts take about a tenth of the time, and a change is repainted when it
 // shows, without a look-up.
+//
+// With the focus, the current row shows as selected: it is the row a key acts
+// on (the input list removes it), and the style marks it with a faint tint at
+// most.
 class ListView final : public QTreeView {
   Q_OBJECT
 
@@ -40,6 +44,9 @@ class ListView final : public QTreeView {
   void doItemsLayout() override;
 
  protected:
+  void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+  void resizeEvent(QResizeEvent* event) override;
   void rowsInserted(const QModelIndex& parent, int start, int end) override;
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles = {}) override;
@@ -54,6 +61,9 @@ class ListView final : public QTreeView {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  class WholeFrame;
+
+  WholeFrame* wholeFrame_;
   bool takesAllKeys_ = false;
   QBasicTimer takeInRows_;
   qint64 lastLayoutNs_ = 0;

@@ -1,8 +1,10 @@
 #include "gui/QtDialogs.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMessageBox>
 
 #include "base/PathHelpers.h"
@@ -40,13 +42,35 @@ std::unique_ptr<QFileDialog> MakeFileDialog(const QString& title,
   return dialog;
 }
 
-BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
-                                BoxButtons buttons) {
-  QMessageBox box(
+int WidthToShowTitle(const QString& title, const QFont& font) {
+  QFont bold = font;
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  // The icon and each button take about two lines' height.
+  return metrics.horizontalAdvance(title) + 8 * metrics.height();
+}
+
+std::unique_ptr<QMessageBox> MakeMessageBox(const QString& text, const QString& title, BoxIcon icon,
+                                            BoxButtons buttons) {
+  auto box = std::make_unique<QMessageBox>(
       icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
       buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
-  box.setTextFormat(Qt::PlainText);
-  const int answer = box.exec();
+  box->setTextFormat(Qt::PlainText);
+  // Qt sizes a box by its text, and leaves the title a fixed allowance that a
+  // title bar's buttons use up: "No files added." showed "V…". The button row
+  // spans the box, so its least width sets the box's.
+  auto* row = box->findChild<QDialogButtonBox*>();
+  if (row != nullptr && box->layout() != nullptr) {
+    const QMargins margins = box->layout()->contentsMargins();
+    row->setMinimumWidth(WidthToShowTitle(title, box->font()) - margins.left() - margins.right());
+  }
+  return box;
+}
+
+BoxAnswer QtDialogs::MessageBox(const QString& text, const QString& title, BoxIcon icon,
+                                BoxButtons buttons) {
+  const auto box = MakeMessageBox(text, title, icon, buttons);
+  const int answer = box->exec();
   if (buttons == BoxButtons::Ok)
     return BoxAnswer::Ok;
   return answer == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace vistarel {
 
 namespace {
@@ -70,8 +72,8 @@ class FrameCentring final : public QObject {
 }  // namespace
 
 QPoint CentredPosition(const QSize& frame, const QRect& area) {
-  return area.topLeft() +
-         QPoint((area.width() - frame.width()) / 2, (area.height() - frame.height()) / 2);
+  return area.topLeft() + QPoint(std::max(0, (area.width() - frame.width()) / 2),
+                                 std::max(0, (area.height() - frame.height()) / 2));
 }
 
 void ShowCentred(QWidget& window) {

@@ -16,7 +16,10 @@ namespace vistarel {
 // the first placement stands.
 void ShowCentred(QWidget& window);
 
-// The top-left point that centres a frame of `frame` size in `area`.
+// The top-left point that centres a frame of `frame` size in `area`. A frame
+// larger than the area on an axis starts where the area starts on it: a fixed
+// window taller than the screen keeps its title bar, the only handle to move
+// it by, on the screen, and its top-left corner with it.
 QPoint CentredPosition(const QSize& frame, const QRect& area);
 
 }  // namespace vistarel

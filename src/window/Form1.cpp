@@ -12,6 +12,8 @@
 
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
+#include "gui/CommandButton.h"
+#include "gui/FocusRing.h"
 #include "gui/ListView.h"
 #include "gui/MousePointer.h"
 #include "gui/ProgressBar.h"
@@ -106,7 +108,7 @@ void Form1::BuildControls() {
 
   for (size_t i = 0; i < kButtons.size(); ++i) {
     const ButtonDesign& design = kButtons[i];
-    auto* button = new QPushButton(QString::fromUtf16(design.caption), this);
+    auto* button = new CommandButton(QString::fromUtf16(design.caption), this);
     button->setObjectName(u"PushButton"_s + QString::number(i + 1));
     button->setGeometry(TwipsRect(design.left, design.top, design.width, design.height, dpi));
     button->setFont(DesignFont(11.25));
@@ -157,6 +159,7 @@ void Form1::BuildControls() {
       PushButton(10), PushButton(2), PushButton(5), PushButton(4), PushButton(6), PushButton(9)};
   for (size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
   listView2_->setFocus();
+  new FocusRing(*this);
 }
 
 void Form1::WireHandlers() {

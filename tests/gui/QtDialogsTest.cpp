@@ -45,5 +45,21 @@ TEST(FileDialog, ShowsTheDesignedTypeDescriptionsAndMatchesTheirPatterns) {
   EXPECT_EQ(MatchedPatterns(*save), QStringList{u"*.txt"_s});
 }
 
+// Qt sizes a box by its text: a short one showed its title as "V…" on a title
+// bar that holds the window's icon and three buttons beside it.
+TEST(MessageBox, IsWideEnoughToShowItsTitleBesideTheTitleBarsButtons) {
+  for (const auto& [text, title] : {std::pair(u"No files added."_s, u"Vistarel"_s),
+                                    std::pair(u"x"_s, u"Application Error"_s)}) {
+    const auto box = MakeMessageBox(text, title, BoxIcon::None, BoxButtons::Ok);
+    box->show();
+    QFont bold = box->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    // Openbox cut the title short with six lines' height of room beside it.
+    EXPECT_GE(box->width(), metrics.horizontalAdvance(title) + 7 * metrics.height())
+        << title.toStdString();
+  }
+}
+
 }  // namespace
 }  // namespace vistarel

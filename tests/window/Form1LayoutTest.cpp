@@ -11,6 +11,7 @@
 #include "filelist/InputListModel.h"
 #include "gui/ListView.h"
 #include "gui/ProgressBar.h"
+#include "gui/WindowPlacement.h"
 #include "support/TestPlatform.h"
 #include "window/Form1.h"
 
@@ -75,6 +76,18 @@ TEST_F(Form1Layout, WindowIsFixedSizedWithMinimiseButNoMaximise) {
   EXPECT_EQ(form->font().family(), u"Arial"_s);
   EXPECT_DOUBLE_EQ(form->font().pointSizeF(), 9);
   EXPECT_EQ(form->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+// The main window's frame at twice the scale is 1074 x 1215: centred on each
+// axis it fits on, at the area's start on the others, so that its title bar
+// and its top-left corner stay on the screen.
+TEST(CentredPosition, KeepsTheTitleBarOfAFrameLargerThanTheAreaOnIt) {
+  const QSize big(1074, 1215);
+  EXPECT_EQ(CentredPosition({538, 619}, {0, 0, 1280, 1024}), QPoint(371, 202));  // fits
+  EXPECT_EQ(CentredPosition(big, {0, 0, 1280, 1024}), QPoint(103, 0));
+  // The second screen, under a top panel.
+  EXPECT_EQ(CentredPosition(big, {1280, 28, 1280, 996}), QPoint(1383, 28));
+  EXPECT_EQ(CentredPosition(big, {0, 0, 1024, 768}), QPoint(0, 0));
 }
 
 TEST_F(Form1Layout, TablesCarryTheirTipTexts) {
