@@ -4,6 +4,8 @@
 
 #include <poll.h>
 
+#include "system/Processes.h"
+
 namespace vistarel {
 
 using namespace Qt::StringLiterals;
@@ -14,6 +16,9 @@ namespace {
 // Helper starts that fail before a helper says hello, in a row, after which
 // the helpers are taken for unusable.
 constexpr int kDeathsBeforeHelloLimit = 3;
+// How long helpers that stalled beside one given up get to show progress: the
+// kernel lets those it held behind it go once it ends, if it ends.
+constexpr qint64 kSpareMs = 2000;
 
 StallPlace PlaceOfActivity(const Activity& activity) {
   switch (activity.what) {
@@ -70,6 +75,21 @@ bool HelperClient::IsComputing() const {
 
 qint64 HelperClient::MsWithoutProgress() {
   return process_ != nullptr ? process_->MsWithoutProgress() : 0;
+}
+
+qint64 HelperClient::StuckSinceNs() {
+  const qint64 without = MsWithoutProgress();
+  return startedLastNs_ ? *startedLastNs_ : MonotonicNs() - without * 1'000'000;
+}
+
+bool HelperClient::StuckBefore(HelperClient& other) {
+  const std::optional<qint64> mine = ProcessId();
+  const std::optional<qint64> theirs = other.ProcessId();
+  const std::optional<double> ranMine = mine ? LastRanMs(*mine) : std::nullopt;
+  const std::optional<double> ranTheirs = theirs ? LastRanMs(*theirs) : std::nullopt;
+  if (ranMine && ranTheirs)
+    return *ranMine < *ranTheirs;
+  return StuckSinceNs() < other.StuckSinceNs();
 }
 
 void HelperClient::RestartStallClock() {
@@ -157,6 +177,7 @@ void HelperClient::SaySettled() {
 }
 
 void HelperClient::Handle(Answer&& answer) {
+  startedLastNs_.reset();
   if (answer.kind == Kind::Progress)
     return;
   HelperLoss broke;
@@ -184,6 +205,7 @@ void HelperClient::Handle(Answer&& answer) {
       return;
     }
     doing_ = *activity;
+    startedLastNs_ = activity->startedNs;
     return;
   }
   if (answer.id != queue_.front().id) {
@@ -215,6 +237,7 @@ void HelperClient::EndHelper(HelperLoss loss) {
   greeted_ = false;
   std::optional<Activity> doing = std::move(doing_);
   doing_.reset();
+  startedLastNs_.reset();
 
   if (!greeted && loss.why == HelperLoss::Why::Ended &&
       ++deathsBeforeHello_ >= kDeathsBeforeHelloLimit) {
@@ -333,19 +356,21 @@ void HelperGroup::Poll(int milliseconds) {
 
 void HelperGroup::CheckProgress() {
   sinceCheck_.restart();
-  HelperClient* first = nullptr;
-  qint64 longest = 0;
-  for (HelperClient* client : clients_) {
-    const qint64 without = client->MsWithoutProgress();
-    if (without >= stallLimit_.count() && without > longest) {
-      first = client;
-      longest = without;
+  // A moment after a helper was given up, no other is: those the kernel held
+  // behind it go on once it ends, and show it.
+  if (!sinceGiveUp_.isValid() || sinceGiveUp_.elapsed() >= kSpareMs) {
+    HelperClient* first = nullptr;
+    for (HelperClient* client : clients_) {
+      if (client->MsWithoutProgress() >= stallLimit_.count() &&
+          (first == nullptr || client->StuckBefore(*first))) {
+        first = client;
+      }
+    }
+    if (first != nullptr) {
+      sinceGiveUp_.start();
+      first->GiveUpStalled();
     }
   }
-  // One at a time: those stalled behind it show progress once it is gone, or
-  // are given up at the next check.
-  if (first != nullptr)
-    first->GiveUpStalled();
   Q_EMIT Checked();
 }
 

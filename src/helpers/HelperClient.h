@@ -100,6 +100,10 @@ class HelperClient final : public QObject {
   bool IsComputing() const;
   // How long the helper has had work without progress.
   qint64 MsWithoutProgress();
+  // Which of two helpers that both make no progress got stuck first: the one
+  // that last ran on a processor longer ago, where the system tells, else the
+  // one that said longer ago it started on what it is still at.
+  bool StuckBefore(HelperClient& other);
   void RestartStallClock();
   // Gives the helper up for want of progress: the request at the front is
   // lost, and the rest go to a new helper.
@@ -142,6 +146,9 @@ class HelperClient final : public QObject {
   int deathsBeforeHello_ = 0;
   std::deque<helper_message::Request> queue_;  // sent, in order; the first is being served
   std::optional<helper_message::Activity> doing_;  // of the request at the front
+  // When it started on the activity it said last, while nothing came since.
+  std::optional<qint64> startedLastNs_;
+  qint64 StuckSinceNs();
   std::optional<HelperLoss> broken_;
   bool settled_ = false;  // a request settled since Settled was last said
   bool gently_ = false;
@@ -153,8 +160,9 @@ class HelperClient final : public QObject {
 
 // The helpers that work for one run, walk or save. They share what stalled:
 // a place that stalled for one is not asked of another. When several stall at
-// once, the one that stalled first is given up first, and the others get a
-// moment to show progress: they may have waited behind it in the kernel.
+// once, the one that got stuck first is given up first, and the others get a
+// moment to show progress: they may have waited behind it in the kernel,
+// which lets them go once it is killed.
 class HelperGroup final : public QObject {
   Q_OBJECT
 
@@ -182,6 +190,7 @@ class HelperGroup final : public QObject {
   std::chrono::milliseconds stallLimit_;
   std::chrono::milliseconds stallCheck_;
   std::vector<HelperClient*> clients_;
+  QElapsedTimer sinceGiveUp_;
   StallMemory stalls_;
   QTimer timer_;
   QElapsedTimer sinceCheck_;

@@ -183,11 +183,11 @@ QDataStream& operator>>(QDataStream& in, MediaAnswers& answers) {
 }
 
 QDataStream& operator<<(QDataStream& out, const Activity& activity) {
-  return out << quint8(activity.what) << activity.path;
+  return out << quint8(activity.what) << activity.path << activity.startedNs;
 }
 QDataStream& operator>>(QDataStream& in, Activity& activity) {
   quint8 what = 0;
-  in >> what >> activity.path;
+  in >> what >> activity.path >> activity.startedNs;
   activity.what = Activity::What(what);
   if (what < quint8(Activity::What::LookUp) || what > quint8(Activity::What::Writing))
     in.setStatus(QDataStream::ReadCorruptData);
@@ -330,8 +330,8 @@ QByteArray Progress() {
   return Encode(Answer{Kind::Progress, 0, std::monostate{}});
 }
 
-QByteArray Doing(Activity::What what, const QString& path) {
-  return Encode(Answer{Kind::Doing, 0, Activity{what, path}});
+QByteArray Doing(Activity::What what, const QString& path, qint64 startedNs) {
+  return Encode(Answer{Kind::Doing, 0, Activity{what, path, startedNs}});
 }
 
 std::optional<Request> DecodeRequest(const QByteArray& body) {

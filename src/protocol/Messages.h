@@ -74,6 +74,10 @@ struct Activity {
   enum class What : quint8 { LookUp = 1, Listing = 2, Reading = 3, Writing = 4 };
   What what = What::LookUp;
   QString path;
+  // When it started, on the system's monotonic clock (which every process
+  // shares): of helpers stuck at once, the one stuck first is told apart from
+  // those the kernel holds behind it.
+  qint64 startedNs = 0;
 };
 
 struct FolderLookup {
@@ -112,7 +116,8 @@ QByteArray Encode(const Request& request);
 QByteArray Encode(const Answer& answer);
 QByteArray Hello(quint32 version = kVersion);
 QByteArray Progress();
-QByteArray Doing(Activity::What what, const QString& path);
+// `startedNs`: now, on the system's monotonic clock.
+QByteArray Doing(Activity::What what, const QString& path, qint64 startedNs);
 
 // Message bodies, frame taken off; nothing for a body that is not such a message.
 std::optional<Request> DecodeRequest(const QByteArray& body);

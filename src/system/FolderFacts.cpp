@@ -70,13 +70,13 @@ FolderFactsGatherer::FolderFactsGatherer(FolderLister lister) : lister_(std::mov
 FolderFactsGatherer::~FolderFactsGatherer() = default;
 
 FolderFacts FolderFactsGatherer::Gather(const QString& folder, const QString& displayName,
-                                        const KnownEntry* known, const LookingUp& lookingUp) {
+                                        const KnownEntry* known, const Doing& doing) {
   FolderFacts facts;
   facts.folder = WithoutTrailingSeparators(folder);
   facts.lowerName = displayName.toLower();
   std::shared_ptr<const Listing> listing;
   try {
-    listing = ListingOf(facts.folder);
+    listing = ListingOf(facts.folder, doing);
   } catch (const Failure& failure) {
     facts.failure = failure;
     return facts;
@@ -84,15 +84,17 @@ FolderFacts FolderFactsGatherer::Gather(const QString& folder, const QString& di
   facts.itemCount = listing->Count();
   for (const int item : listing->ItemsNamed(facts.lowerName)) {
     const bool isKnown = known != nullptr && listing->Name(item) == known->name;
-    if (!isKnown && lookingUp)
-      lookingUp(JoinPath(listing->folder, listing->Name(item)));
+    if (!isKnown && doing)
+      doing(Step::LookUp, JoinPath(listing->folder, listing->Name(item)));
     facts.entries.append(EntryOf(*listing, item, isKnown ? known : nullptr));
   }
   return facts;
 }
 
 std::shared_ptr<const FolderFactsGatherer::Listing> FolderFactsGatherer::ListingOf(
-    const QString& folder) {
+    const QString& folder, const Doing& doing) {
+  if (doing)
+    doing(Step::LookUp, folder);
   const FileStamp stamp = LookUpFolder(folder);
   for (auto kept = recent_.begin(); kept != recent_.end(); ++kept) {
     if ((*kept)->folder != folder)
@@ -111,6 +113,8 @@ std::shared_ptr<const FolderFactsGatherer::Listing> FolderFactsGatherer::Listing
   listing->stamp = stamp;
   size_t listed = 0;
   {
+    if (doing)
+      doing(Step::Listing, folder);
     const std::vector<FolderEntry> entries = lister_(folder);
     listed = entries.size();
     listing->starts.reserve(entries.size() + 1);

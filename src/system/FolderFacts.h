@@ -35,8 +35,10 @@ class FolderFactsGatherer {
   FolderFactsGatherer(const FolderFactsGatherer&) = delete;
   FolderFactsGatherer& operator=(const FolderFactsGatherer&) = delete;
 
-  // Told the full path of each entry just before it is looked up.
-  using LookingUp = std::function<void(const QString& path)>;
+  // Told just before each call that may wait on the disk: the folder's
+  // look-up, its listing, and each entry's look-up.
+  enum class Step { LookUp, Listing };
+  using Doing = std::function<void(Step step, const QString& path)>;
   // An entry whose look-up and type were had already, so that neither is made twice.
   struct KnownEntry {
     QString name;
@@ -48,11 +50,11 @@ class FolderFactsGatherer {
   // once both are lower-cased. Only those entries are looked up, found by
   // their names in the folder's listing; `known` may be one of them.
   FolderFacts Gather(const QString& folder, const QString& displayName,
-                     const KnownEntry* known = nullptr, const LookingUp& lookingUp = {});
+                     const KnownEntry* known = nullptr, const Doing& doing = {});
 
  private:
   struct Listing;
-  std::shared_ptr<const Listing> ListingOf(const QString& folder);
+  std::shared_ptr<const Listing> ListingOf(const QString& folder, const Doing& doing);
   EntryFacts EntryOf(const Listing& listing, int item, const KnownEntry* known);
 
   FolderLister lister_;

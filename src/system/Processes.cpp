@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "system/FileDescriptor.h"
@@ -63,6 +64,23 @@ std::optional<quint64> BytesMoved(qint64 pid) {
   if (!read || !written)
     return std::nullopt;
   return *read + *written;
+}
+
+qint64 MonotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+std::optional<double> LastRanMs(qint64 pid) {
+  const QByteArray text = ProcessFile(pid, "sched");
+  const qsizetype field = text.indexOf("se.exec_start");
+  if (field < 0)
+    return std::nullopt;
+  const qsizetype colon = text.indexOf(':', field);
+  bool ok = false;
+  const double ms = text.mid(colon + 1, text.indexOf('\n', colon) - colon - 1).trimmed().toDouble(&ok);
+  return ok ? std::optional<double>(ms) : std::nullopt;
 }
 
 char ProcessState(qint64 pid) {

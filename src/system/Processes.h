@@ -20,6 +20,15 @@ std::optional<quint64> BytesMoved(qint64 pid);
 // device, 'Z' ended); 0 where the system does not tell.
 char ProcessState(qint64 pid);
 
+// The system's monotonic clock, in nanoseconds: the same for every process.
+qint64 MonotonicNs();
+
+// When the process's main thread last ran on a processor, in milliseconds of
+// the scheduler's clock (the same for every process); none where the system
+// does not tell. A thread stuck in a call stopped running when the call began
+// to wait.
+std::optional<double> LastRanMs(qint64 pid);
+
 // The processor time a process has used so far, in seconds; none where the
 // system does not tell.
 std::optional<double> ProcessorSeconds(qint64 pid);

@@ -30,11 +30,13 @@ FolderFacts FileParser::Folder(const LookedUp& file, const Doing& doing) {
   // rules; the file's look-up serves for its own entry.
   const QString& path = file.path;
   const QString folder = TrimBlanks(FolderOf(path));
-  doing(What::Listing, WithoutTrailingSeparators(folder));
   const FolderFactsGatherer::KnownEntry own{FileNameOf(path), file.looked, file.facts.mimeType};
   const bool ownFolder = folder == FolderOf(path);
-  return folders_.Gather(folder, NameWithoutExtension(FileNameOf(path)), ownFolder ? &own : nullptr,
-                         [&](const QString& entry) { doing(What::LookUp, entry); });
+  return folders_.Gather(
+      folder, NameWithoutExtension(FileNameOf(path)), ownFolder ? &own : nullptr,
+      [&](FolderFactsGatherer::Step step, const QString& where) {
+        doing(step == FolderFactsGatherer::Step::Listing ? What::Listing : What::LookUp, where);
+      });
 }
 
 QList<SiblingValues> FileParser::Siblings(const FolderFacts& folder, const MediaAnswers& media,

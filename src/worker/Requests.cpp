@@ -8,6 +8,7 @@
 #include "system/CallProgress.h"
 #include "system/DirectoryListing.h"
 #include "system/Pipes.h"
+#include "system/Processes.h"
 
 namespace vistarel {
 
@@ -77,7 +78,7 @@ void RequestServer::Serve(const Request& request) {
 
 void RequestServer::Parse(const Request& request) {
   const FileParser::Doing doing = [&](Activity::What what, const QString& path) {
-    send_(Doing(what, path));
+    send_(Doing(what, path, MonotonicNs()));
   };
   const FileParser::LookedUp file = parser_.LookUp(request.path, doing);
   Say(Kind::ParsedFile, request.id, file.facts);

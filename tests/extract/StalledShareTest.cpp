@@ -90,6 +90,59 @@ TEST_P(StalledShare, AFileWhoseLookUpNeverReturnsCostsItsCellsWhileTheWindowAnsw
   }
 }
 
+// One file whose look-up never returns beside three that answer, and a file in
+// a folder whose listing never returns: each costs what stalled, and only that.
+// The kernel holds the folder's other look-ups and listings while the dead
+// look-up hangs; they go on once its helper is given up.
+TEST_P(StalledShare, AStallCostsWhatStalledAndNotItsNeighbours) {
+  if (StuckWhenKilled())
+    GTEST_SKIP() << "a look-up that stays stuck holds every new look-up in its folder";
+  const QStringList names = {u"row/a.mp4"_s, u"row/b.mp4"_s, u"row/deadstat.mp4"_s,
+                             u"row/z.mp4"_s, u"row/deadlist/c.mp4"_s};
+  for (const QString& name : names) {
+    tree.Folder(u"source/"_s + name.section(u'/', 0, -2));
+    ASSERT_TRUE(CopyFileTo(TestDataPath(u"media/mp4-h264-aac.mp4"_s),
+                           tree.Path(u"source/"_s + name)));
+    form->InputList().Append(Share(name));
+  }
+
+  form->PushButton(2)->click();
+
+  ASSERT_EQ(table().RowCount(), 5);
+  for (const int live : {1, 2, 4, 5})
+    EXPECT_EQ(Cell(live, u"General - Format"_s), u"MPEG-4"_s) << live;
+  EXPECT_TRUE(Cell(3, u"General - Format"_s).isEmpty());
+  // The live files beside it keep their shell columns; the file in the dead
+  // folder loses only those.
+  for (const int shown : {1, 2, 4})
+    EXPECT_EQ(Cell(shown, u"File General - Length"_s), u"0:00:01"_s) << shown;
+  EXPECT_TRUE(Cell(5, u"File General - Length"_s).isEmpty());
+  EXPECT_EQ(Cell(5, u"File System - Size"_s), u"10363"_s);
+
+  // Reports: the dead file's own steps, then the shell's steps of the file in
+  // the dead folder, and nothing else.
+  const auto shellSteps = [] {
+    std::vector<int> lines = {242};
+    lines.insert(lines.end(), kShellPropertyCount, 246);
+    lines.push_back(254);
+    return lines;
+  };
+  std::vector<int> expected = {126, 210};
+  for (int line = 212; line <= 232; line += 2) expected.push_back(line);
+  for (const int line : shellSteps()) expected.push_back(line);
+  for (const int line : shellSteps()) expected.push_back(line);
+  EXPECT_EQ(ReportedLines(), expected);
+  const std::vector<ShownBox> reports = fakes.dialogs.ErrorReports();
+  ASSERT_EQ(reports.size(), expected.size());
+  const QString lookUp = u"Looking up "_s + Share(u"row/deadstat.mp4"_s) +
+                         u" made no progress for 1.5 seconds and was given up"_s;
+  for (const size_t report : {0u, 1u, 13u})
+    EXPECT_TRUE(reports[report].text.startsWith(lookUp)) << reports[report].text.toStdString();
+  EXPECT_TRUE(reports[56].text.startsWith(u"Listing the folder "_s + Share(u"row/deadlist"_s) +
+                                          u" made no progress for 1.5 seconds"_s))
+      << reports[56].text.toStdString();
+}
+
 TEST_P(StalledShare, AFolderWhoseListingNeverReturnsCostsOnlyThatFolder) {
   fakes.dialogs.inputAnswers.push_back(u"mp4"_s);
   fakes.dialogs.folderAnswers.push_back(Share({}).chopped(1));

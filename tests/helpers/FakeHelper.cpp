@@ -30,6 +30,7 @@
 #include "protocol/Framing.h"
 #include "protocol/Messages.h"
 #include "system/Pipes.h"
+#include "system/Processes.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void Serve(const Request& request, const QString& hold) {
   const QString& path = request.path;
   const auto has = [&](const char* word) { return path.contains(QLatin1StringView(word)); };
   if (has("deadstat")) {
-    Send(Doing(Activity::What::LookUp, path));
+    Send(Doing(Activity::What::LookUp, path, MonotonicNs()));
     if (!hold.isEmpty()) {
       QFile stuck(hold + u'.' + QString::number(getpid()));
       stuck.open(QIODevice::WriteOnly);
@@ -73,7 +74,7 @@ void Serve(const Request& request, const QString& hold) {
   facts.status.size = path.size();
   Send(Encode(Answer{Kind::ParsedFile, id, facts}));
   if (request.withMedia) {
-    Send(Doing(Activity::What::Reading, path));
+    Send(Doing(Activity::What::Reading, path, MonotonicNs()));
     if (has("exit"))
       _exit(3);
     if (has("segv")) {
@@ -92,7 +93,7 @@ void Serve(const Request& request, const QString& hold) {
   if (!request.withFolder)
     return;
   const QString folder = WithoutTrailingSeparators(FolderOf(path));
-  Send(Doing(Activity::What::Listing, folder));
+  Send(Doing(Activity::What::Listing, folder, MonotonicNs()));
   if (has("deadlist"))
     Forever();
   FolderFacts folderFacts;

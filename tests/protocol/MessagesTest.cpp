@@ -45,7 +45,7 @@ TEST(HelperMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
       Encode(parse) + Encode(write) + Encode(Answer{Kind::ParsedFile, 42, file}) +
       Encode(Answer{Kind::ParsedMedia, 42, answers}) +
       Encode(Answer{Kind::ParsedFolder, 42, folder}) +
-      Doing(Activity::What::Listing, path) + Progress();
+      Doing(Activity::What::Listing, path, 12345) + Progress();
   reader.Append(all.left(5));
   EXPECT_FALSE(reader.Next());
   reader.Append(all.mid(5));
@@ -97,6 +97,7 @@ TEST(HelperMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   ASSERT_TRUE(doing && doing->kind == Kind::Doing);
   EXPECT_EQ(std::get<Activity>(doing->payload).path, path);
   EXPECT_EQ(std::get<Activity>(doing->payload).what, Activity::What::Listing);
+  EXPECT_EQ(std::get<Activity>(doing->payload).startedNs, 12345);
   EXPECT_EQ(DecodeAnswer(*reader.Next())->kind, Kind::Progress);
   EXPECT_FALSE(reader.Next());
   // A body cut short, or of a kind no one sends, is no message.

@@ -75,11 +75,12 @@ TEST_F(HelperAnswers, AFilesOwnFactsAndParseComeBeforeItsFolderAndItsSiblings) {
   };
   const std::vector<Case> cases = {
       {true, true, {lookUp + u"clip.mp4"_s, kind(Kind::ParsedFile), reading + u"clip.mp4"_s,
-                    kind(Kind::ParsedMedia), listing + u"folder"_s, lookUp + u"clip.mov"_s,
-                    kind(Kind::ParsedFolder), reading + u"clip.mov"_s,
+                    kind(Kind::ParsedMedia), lookUp + u"folder"_s, listing + u"folder"_s,
+                    lookUp + u"clip.mov"_s, kind(Kind::ParsedFolder), reading + u"clip.mov"_s,
                     kind(Kind::ParsedSiblings)}},
-      // A parse lost before: the folder alone, its file left out of the siblings.
-      {false, true, {lookUp + u"clip.mp4"_s, kind(Kind::ParsedFile), listing + u"folder"_s,
+      // A parse lost before: the folder alone, its file left out of the siblings;
+      // the listing of the folder, unchanged, is not made again.
+      {false, true, {lookUp + u"clip.mp4"_s, kind(Kind::ParsedFile), lookUp + u"folder"_s,
                      lookUp + u"clip.mov"_s, kind(Kind::ParsedFolder), reading + u"clip.mov"_s,
                      kind(Kind::ParsedSiblings)}},
       // A folder whose listing stalled before is not listed.
