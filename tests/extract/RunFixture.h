@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,21 @@ class RunFixture : public testing::Test {
       else if (passes > 0)
         WhenRowsReach(rows, action, passes - 1);
     });
+  }
+
+  // Runs `action` once, as soon as `condition` holds, looking every 10 ms
+  // while the window handles events (its yields included).
+  void When(std::function<bool()> condition, std::function<void()> action) {
+    auto* watch = new QTimer(form.get());
+    QObject::connect(watch, &QTimer::timeout, form.get(),
+                     [watch, condition = std::move(condition), action = std::move(action)] {
+                       if (!condition())
+                         return;
+                       watch->stop();
+                       watch->deleteLater();
+                       action();
+                     });
+    watch->start(10);
   }
 
   // The cell of a row under the column with this header; empty without one.

@@ -173,11 +173,20 @@ TEST_P(StalledShare, AClosingWindowEndsTheRunWithoutWaitingForItsStuckHelpers) {
   form->InputList().Append(Share(u"a.mp4"_s));
   QList<qint64> workers;
   QElapsedTimer sinceClose;
-  QTimer::singleShot(300ms, form.get(), [&] {
-    workers = library->Pool()->WorkerIds();
-    sinceClose.start();
-    form->close();
-  });
+  // Closed once a worker is stuck waiting for the share.
+  When(
+      [&] {
+        const MediaWorkerPool* pool = library->Pool();
+        if (pool == nullptr)
+          return false;
+        const QList<qint64> ids = pool->WorkerIds();
+        return std::any_of(ids.begin(), ids.end(), [](qint64 pid) { return WaitsForFuse(pid); });
+      },
+      [&] {
+        workers = library->Pool()->WorkerIds();
+        sinceClose.start();
+        form->close();
+      });
 
   form->PushButton(2)->click();
 

@@ -1,6 +1,7 @@
 // The extraction run with the MediaInfo library in real media workers, on the
 // real file system and shell.
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include "support/SpecialFiles.h"
 #include "support/TempTree.h"
 #include "support/TestPlatform.h"
+#include "tools/slowfs/SlowFsMount.h"
 #include "system/CallProgress.h"
 #include "window/Form1.h"
 #include "worker/MediaInfoLibrary.h"
@@ -115,6 +117,105 @@ TEST_F(WorkerRun, ClosingTheWindowDuringARunEndsItWithNoWorkerLeft) {
   EXPECT_EQ(library.Pool(), nullptr);
   for (const qint64 pid : workers) EXPECT_TRUE(EndsWithin(pid, 10'000)) << pid;
   EXPECT_TRUE(Messages().isEmpty()) << "no Done. after a close";
+}
+
+// Answers arrive faster than the window takes them: a close still ends the
+// run at once, at any moment of it.
+TEST_F(WorkerRun, AClosingWindowEndsARunWhileAnswersArriveFast) {
+  MediaWorkers library(Worker());
+  UseWorkers(library);
+  const QString clip = Add(u"mp4-h264-aac.mp4"_s, u"clip.mp4"_s);
+  for (int i = 1; i < 2000; ++i) {
+    const QString link = tree.Path(u"clip%1.mp4"_s.arg(i));
+    ASSERT_TRUE(QFile::link(clip, link) || CopyFileTo(clip, link));
+    form->InputList().Append(link);
+  }
+  for (const int closeAt : {2, 40, 400}) {
+    QList<qint64> workers;
+    QElapsedTimer sinceClose;
+    When([&] { return table().RowCount() >= closeAt; },
+         [&] {
+           workers = library.Pool()->WorkerIds();
+           sinceClose.start();
+           form->close();
+         });
+    form->PushButton(2)->click();
+
+    EXPECT_LT(sinceClose.elapsed(), 1000) << closeAt;
+    EXPECT_LT(table().RowCount(), 2000) << closeAt;
+    EXPECT_TRUE(Messages().isEmpty()) << "no Done. after a close";
+    ASSERT_FALSE(workers.isEmpty());
+    for (const qint64 pid : workers) EXPECT_TRUE(EndsWithin(pid, 10'000)) << pid;
+    // The next window of the same program starts anew.
+    Platform platform = form->platform();
+    form = std::make_unique<Form1>(platform);
+    form->Pump().SetInterval(15);
+    for (int i = 0; i < 2000; ++i)
+      form->InputList().Append(i == 0 ? clip : tree.Path(u"clip%1.mp4"_s.arg(i)));
+  }
+}
+
+// Files that change after the walk that found them and before the run: each
+// costs its own cells, failing where a look-up of it fails, with the system's
+// own text; the rest of the run goes on.
+TEST_F(WorkerRun, AFileThatVanishesIsRenamedOrIsRefusedBeforeTheRunCostsItsOwnCells) {
+  const QStringList names = {u"kept.mp4"_s, u"gone.mp4"_s, u"moved.mp4"_s, u"denied.mp4"_s,
+                             u"denied-folder/in.mp4"_s};
+  for (const QString& name : names) {
+    tree.Folder(u"source/"_s + name.section(u'/', 0, -2));
+    ASSERT_TRUE(
+        CopyFileTo(TestDataPath(u"media/mp4-h264-aac.mp4"_s), tree.Path(u"source/"_s + name)));
+  }
+  // A share refuses to look up a name with "denied" in it, even for root.
+  SlowFsMount mount(VISTAREL_SLOWFS, tree.Path(u"source"_s).toStdString(),
+                    tree.Path(u"share"_s).toStdString(), 0);
+  if (!mount.isMounted())
+    GTEST_SKIP() << mount.reason();
+  MediaWorkers library(Worker());
+  UseWorkers(library);
+  for (const QString& name : names) form->InputList().Append(tree.Path(u"share/"_s + name));
+  ASSERT_TRUE(QFile::remove(tree.Path(u"source/gone.mp4"_s)));
+  ASSERT_TRUE(QFile::rename(tree.Path(u"source/moved.mp4"_s), tree.Path(u"source/elsewhere.mp4"_s)));
+
+  form->PushButton(2)->click();
+
+  std::vector<int> fileSteps = {210};
+  for (int line = 212; line <= 232; line += 2) fileSteps.push_back(line);
+  std::vector<int> folderSteps = {242};
+  folderSteps.insert(folderSteps.end(), kShellPropertyCount, 246);
+  folderSteps.push_back(254);
+  struct Row {
+    std::vector<std::vector<int>> steps;
+    QStringList texts;  // of the first report of each part
+  };
+  const QString share = tree.Path(u"share/"_s);
+  const std::vector<Row> rows = {
+      {{}, {}},
+      {{fileSteps}, {u"No such file or directory: "_s + share + u"gone.mp4"_s}},
+      {{fileSteps}, {u"No such file or directory: "_s + share + u"moved.mp4"_s}},
+      {{fileSteps}, {u"Permission denied: "_s + share + u"denied.mp4"_s}},
+      {{fileSteps, folderSteps},
+       {u"Permission denied: "_s + share + u"denied-folder/in.mp4"_s,
+        u"Permission denied: "_s + share + u"denied-folder"_s}},
+  };
+  const std::vector<ShownBox> reports = fakes.dialogs.ErrorReports();
+  size_t at = 0;
+  std::vector<int> expected;
+  for (const Row& row : rows) {
+    for (size_t part = 0; part < row.steps.size(); ++part) {
+      ASSERT_LT(at, reports.size());
+      EXPECT_TRUE(reports[at].text.startsWith(row.texts[int(part)] + u"\r\n"_s))
+          << reports[at].text.toStdString();
+      expected.insert(expected.end(), row.steps[part].begin(), row.steps[part].end());
+      at += row.steps[part].size();
+    }
+  }
+  EXPECT_EQ(ReportedLines(), expected);
+  ASSERT_EQ(table().RowCount(), 5);
+  EXPECT_EQ(Cell(1, u"General - Format"_s), u"MPEG-4"_s);
+  EXPECT_EQ(Cell(1, u"File General - Length"_s), u"0:00:01"_s);
+  for (int row = 2; row <= 5; ++row) EXPECT_TRUE(Cell(row, u"General - Format"_s).isEmpty());
+  EXPECT_EQ(Messages(), QStringList{u"Done."_s});
 }
 
 TEST_F(WorkerRun, AFifoAndANameThatIsNotUtf8GoThroughTheWorkersWithoutBlocking) {

@@ -1,6 +1,8 @@
 // A helper for the tests of the helper client and the media pool. It speaks
 // the helpers' messages and acts on the name of the path of each request:
 //   "slow"         answers after 300 ms;
+//   "slowread"     reads a byte every 100 ms, ten times, saying nothing, then
+//                  answers (a read of a slow share that keeps reading);
 //   "exit"         ends with status 3 after a file's facts; "segv" dies of a
 //                  segmentation fault there;
 //   "stall"        loops without an answer after the facts (a library that loops);
@@ -36,6 +38,7 @@ namespace {
 
 using namespace vistarel;
 using namespace vistarel::helper_message;
+using namespace Qt::StringLiterals;
 
 void Send(const QByteArray& message) {
   if (!WriteAll(STDOUT_FILENO, message))
@@ -62,8 +65,17 @@ void Serve(const Request& request, const QString& hold) {
     Send(Framed("no message"));
     return;
   }
-  if (has("slow"))
+  if (has("slowread")) {
+    QFile zero(u"/dev/zero"_s);
+    zero.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    for (int i = 0; i < 10; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      char byte = 0;
+      zero.read(&byte, 1);
+    }
+  } else if (has("slow")) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
   while (has("hold") && !QFile::exists(hold))
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   if (request.kind != Kind::Parse) {

@@ -112,6 +112,19 @@ TEST(HelperClient, AHelperThatMisbehavesCostsTheRequestItWasAtAndANewOneServesTh
   }
 }
 
+// It says nothing for a second, but reads all the while: a slow share that
+// keeps reading is never taken for a stall.
+TEST(HelperClient, AHelperThatKeepsReadingIsNotGivenUpThoughItSaysNothing) {
+  Recorder recorder(FakeHelper(), 400ms);
+  QElapsedTimer took;
+  took.start();
+  recorder.Ask(u"/r/slowread"_s);
+  ASSERT_TRUE(recorder.WaitFor(1));
+  EXPECT_GT(took.elapsed(), 400);
+  EXPECT_TRUE(recorder.lost.empty());
+  EXPECT_EQ(recorder.answeredBy.size(), 1u);
+}
+
 TEST(HelperClient, WhenNoHelperCanBeHadEveryRequestIsLostAtOnceAlike) {
   struct Case {
     HelperCommand command;

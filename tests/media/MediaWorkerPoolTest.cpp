@@ -246,23 +246,5 @@ TEST_F(OnSlowfs, OnAShareMoreWorkersReadAtOnceThanThereAreCores) {
   EXPECT_EQ(pool.WorkerLimit(), 4);
 }
 
-// Every read answers after 250 ms, and the parse makes several: as a whole it
-// outlasts the stall limit, and goes through.
-TEST_F(OnSlowfs, AReadThatKeepsReadingIsNeverTakenForAStall) {
-  if (!Mount(1, 250, u"mpeg-ps-mpeg2-mp2.mpg"_s))
-    GTEST_SKIP() << share->reason();
-  MediaWorkerPool::Limits limits = Workers(1);
-  limits.stallLimit = 400ms;
-  limits.stallCheck = 50ms;
-  QElapsedTimer parse;
-  parse.start();
-  MediaWorkerPool pool(Worker(), paths, limits);
-  const auto parsed = WaitFor(pool, 0);
-  ASSERT_TRUE(parsed);
-  EXPECT_GT(parse.elapsed(), limits.stallLimit.count());
-  EXPECT_EQ(Stopped(*parsed), QString());
-  EXPECT_EQ(parsed->media.values.value(0), u"MPEG-PS"_s);
-}
-
 }  // namespace
 }  // namespace vistarel

@@ -26,4 +26,10 @@ inline bool EndsWithin(qint64 pid, int milliseconds) {
   return !IsRunning(pid);
 }
 
+// True while the process waits for a FUSE file system to answer it.
+inline bool WaitsForFuse(qint64 pid) {
+  QFile wchan(QStringLiteral("/proc/%1/wchan").arg(pid));
+  return wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("request_wait_answer");
+}
+
 }  // namespace vistarel::test

@@ -10,7 +10,9 @@
  * every other call too with --op-delay-ms (a network share's round trip). A
  * read of a file whose name contains "stall" never answers, nor does a look-up
  * of a name that contains "deadstat", nor a listing of a folder whose name
- * contains "deadlist" (a share that stopped). A call that never answers ends
+ * contains "deadlist" (a share that stopped). A look-up of a name that contains
+ * "denied" is refused, as a share refuses what the user may not see. A call
+ * that never answers ends
  * when slowfs exits, or, unless --stuck-when-killed, when its caller is being
  * killed; with --stuck-when-killed a killed caller stays stuck in the kernel
  * until slowfs ends, as over a hard-mounted dead share.
@@ -103,6 +105,8 @@ static int slowfs_getattr(const char* path, struct stat* st, struct fuse_file_in
   (void)fi;
   if (name_has(path, "deadstat"))
     return stall();
+  if (name_has(path, "denied"))
+    return -EACCES;
   sleep_ms(op_delay_ms);
   char real[PATH_MAX];
   int error = source_path(path, real);
