@@ -35,7 +35,7 @@ int MediaWorkerPool::DefaultWorkerCount(int files) {
 }
 
 int MediaWorkerPool::MostWorkerCount(int files) {
-  return std::clamp(std::min(4 * QThread::idealThreadCount(), files), 1, 16);
+  return std::clamp(files, 1, 16);
 }
 
 MediaWorkerPool::MediaWorkerPool(HelperCommand command, QStringList files, Limits limits)

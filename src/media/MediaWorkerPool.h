@@ -44,7 +44,8 @@ class MediaWorkerPool final : public QObject {
 
   // One per core, at least one, never more than the files.
   static int DefaultWorkerCount(int files);
-  // Four per core, at most 16, never more than the files.
+  // Where the workers mostly wait (a share, a slow disk): 16, never more than
+  // the files. Workers that wait need no processor of their own.
   static int MostWorkerCount(int files);
 
   MediaWorkerPool(HelperCommand command, QStringList files, Limits limits);
