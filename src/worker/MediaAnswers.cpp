@@ -32,7 +32,15 @@ MediaAnswers ReadMediaAnswers(IMediaLibrary& library, const QString& path,
                                     looked.target ? looked.target->mode : 0u);
     for (const MediaQuery& query : queries)
       answers.values.append(MediaInfoQuery(library, handle, query.kind, query.parameter));
-    answers.shell = ReadShellMediaValues(library, handle);
+    // The shell's values that are media columns too come from those answers.
+    answers.shell = ReadShellMediaValues(
+        library, handle, [&](StreamKind kind, QStringView parameter) -> std::optional<QString> {
+          for (qsizetype q = 0; q < queries.size() && q < answers.values.size(); ++q) {
+            if (queries[q].kind == kind && queries[q].parameter == parameter)
+              return answers.values[q];
+          }
+          return std::nullopt;
+        });
     MediaInfo_Close(library, handle);
   } catch (const Failure& failure) {
     answers.stopped = failure;

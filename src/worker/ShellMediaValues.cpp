@@ -49,12 +49,16 @@ constexpr std::array<MediaSource, 23> kSources = {{
 
 }  // namespace
 
-ShellMediaValues ReadShellMediaValues(IMediaLibrary& library, IMediaLibrary::Handle handle) {
+ShellMediaValues ReadShellMediaValues(IMediaLibrary& library, IMediaLibrary::Handle handle,
+                                      const AskedBefore& askedBefore) {
   ShellMediaValues values;
   for (const MediaSource& source : kSources) {
     QString& value = values[size_t(source.column)];
-    if (value.isEmpty())
-      value = MediaInfoQuery(library, handle, source.stream, QStringView(source.parameter));
+    if (!value.isEmpty())
+      continue;
+    const QStringView parameter(source.parameter);
+    std::optional<QString> known = askedBefore ? askedBefore(source.stream, parameter) : std::nullopt;
+    value = known ? *known : MediaInfoQuery(library, handle, source.stream, parameter);
   }
   QString& length = values[shell_column::kLength];
   length = MediaLengthText(length);

@@ -2,13 +2,23 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
+#include "extract/ResultColumns.h"
 #include "protocol/ShellColumns.h"
 #include "worker/MediaLibrary.h"
 
 namespace vistarel {
 
-// The shell's media values of a file, read from a handle that has it open.
-ShellMediaValues ReadShellMediaValues(IMediaLibrary& library, IMediaLibrary::Handle handle);
+// An answer the handle gave already, if it was asked: the text of `parameter`
+// of the first stream of `kind`.
+using AskedBefore = std::function<std::optional<QString>(StreamKind kind, QStringView parameter)>;
+
+// The shell's media values of a file, read from a handle that has it open;
+// what was asked before is not asked again.
+ShellMediaValues ReadShellMediaValues(IMediaLibrary& library, IMediaLibrary::Handle handle,
+                                      const AskedBefore& askedBefore = {});
 
 // Parses the file with a handle of its own and reads them. A file the library
 // cannot read, or a library that cannot be loaded, gives empty values: the
