@@ -25,6 +25,7 @@ class Failure : public std::exception {
 
 // The error numbers of the program's failures, as its users know them.
 namespace failure_number {
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;  // an entry outside a collection
 inline constexpr int kTypeMismatch = 13;        // a value of the wrong kind
 inline constexpr int kBadFileNameOrNumber = 52;

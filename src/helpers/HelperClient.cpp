@@ -164,7 +164,8 @@ void HelperClient::Service() {
     HelperLoss loss;
     loss.why = HelperLoss::Why::Ended;
     loss.how = serving->HowItEnded();
-    EndHelper(std::move(loss));
+    // One that ends well between two requests (to start afresh) blames none.
+    EndHelper(std::move(loss), !(serving->EndedWell() && !doing_));
   }
   SaySettled();
 }
@@ -228,7 +229,7 @@ void HelperClient::Handle(Answer&& answer) {
   }
 }
 
-void HelperClient::EndHelper(HelperLoss loss) {
+void HelperClient::EndHelper(HelperLoss loss, bool blameFront) {
   // Killed and let go: the kernel may keep it a while, nothing waits for it.
   const std::unique_ptr<HelperProcess> ended = std::move(process_);
   ended->GiveUp();
@@ -247,7 +248,7 @@ void HelperClient::EndHelper(HelperLoss loss) {
   }
   // A helper that ended before it could say hello blames none of its requests.
   std::optional<Request> culprit;
-  if ((greeted || loss.why == HelperLoss::Why::Stalled) && !queue_.empty()) {
+  if (blameFront && (greeted || loss.why == HelperLoss::Why::Stalled) && !queue_.empty()) {
     culprit = std::move(queue_.front());
     queue_.pop_front();
   }

@@ -127,7 +127,7 @@ class HelperClient final : public QObject {
   void SaySettled();
   // Ends the helper; the request at the front is lost with `loss`, those
   // behind it go to the next helper.
-  void EndHelper(HelperLoss loss);
+  void EndHelper(HelperLoss loss, bool blameFront = true);
   void Break(HelperLoss loss);
   void Lose(const helper_message::Request& request, HelperLoss loss);
   // Loses the request at once when its place stalled before.

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include <sys/wait.h>
+
 #include "system/ChildProcess.h"
 #include "system/Processes.h"
 
@@ -14,7 +16,8 @@ using namespace Qt::StringLiterals;
 std::unique_ptr<HelperProcess> HelperProcess::Start(const HelperCommand& command, QString* why) {
   int error = 0;
   std::unique_ptr<ChildProcess> child =
-      ChildProcess::Start(command.program, command.arguments, &error);
+      ChildProcess::Start(command.program, command.arguments, kHelperRequestFd, kHelperAnswerFd,
+                          &error);
   if (child == nullptr) {
     if (why != nullptr)
       *why = QString::fromLocal8Bit(std::strerror(error));
@@ -74,6 +77,11 @@ QList<QByteArray> HelperProcess::Receive() {
   }
   while (std::optional<QByteArray> body = reader_.Next()) messages.append(std::move(*body));
   return messages;
+}
+
+bool HelperProcess::EndedWell() {
+  const std::optional<int> status = child_->Ended();
+  return !givenUp_ && status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }
 
 QString HelperProcess::HowItEnded() {

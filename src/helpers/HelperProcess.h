@@ -50,6 +50,8 @@ class HelperProcess final : public QObject {
   bool HasEnded() const;
   // How it ended, once it has: "stopped (exit status 3)", ...
   QString HowItEnded();
+  // True when it ended of its own accord, saying all went well (exit status 0).
+  bool EndedWell();
 
   // True while its output can still bring something.
   bool IsListening() const { return !givenUp_ && !outputEnded_; }

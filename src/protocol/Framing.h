@@ -6,6 +6,12 @@
 
 namespace vistarel {
 
+// A helper reads its requests on descriptor 3 and answers on descriptor 4:
+// whatever a library prints on standard output or error never reaches the
+// window's reading, and leads nowhere.
+inline constexpr int kHelperRequestFd = 3;
+inline constexpr int kHelperAnswerFd = 4;
+
 // Messages between the program and its helpers are framed by their length: a
 // big-endian 32-bit count of the bytes that follow.
 QByteArray Framed(const QByteArray& body);

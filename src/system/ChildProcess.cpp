@@ -1,5 +1,6 @@
 #include "system/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -32,10 +33,32 @@ bool MakePipe(int ends[2]) {
   return pipe2(ends, O_CLOEXEC) == 0;
 }
 
+// The child's end of a pipe, moved above the descriptors it is to have, so
+// that putting one in place never overwrites another.
+FileDescriptor AboveTheChildsOwn(FileDescriptor end) {
+  return FileDescriptor(fcntl(end.get(), F_DUPFD_CLOEXEC, 10));
+}
+
+// What a helper keeps of our environment: the locale, and the sanitizers'
+// settings of a development build.
+std::vector<QByteArray> HelperEnvironment() {
+  std::vector<QByteArray> kept;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    const QByteArray entry(*variable);
+    if (entry.startsWith("LANG=") || entry.startsWith("LANGUAGE=") || entry.startsWith("LC_") ||
+        entry.startsWith("ASAN_OPTIONS=") || entry.startsWith("UBSAN_OPTIONS=") ||
+        entry.startsWith("LSAN_OPTIONS=")) {
+      kept.push_back(entry);
+    }
+  }
+  return kept;
+}
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const QString& program,
-                                                  const QStringList& arguments, int* error) {
+                                                  const QStringList& arguments, int requestFd,
+                                                  int answerFd, int* error) {
   const auto fail = [error](int why) {
     if (error != nullptr)
       *error = why;
@@ -50,20 +73,25 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const QString& program,
   int fromChild[2];
   if (!MakePipe(toChild))
     return fail(errno);
-  FileDescriptor childInput(toChild[0]);
+  const FileDescriptor childInput = AboveTheChildsOwn(FileDescriptor(toChild[0]));
   FileDescriptor input(toChild[1]);
   if (!MakePipe(fromChild))
     return fail(errno);
   FileDescriptor output(fromChild[0]);
-  FileDescriptor childOutput(fromChild[1]);
+  const FileDescriptor childOutput = AboveTheChildsOwn(FileDescriptor(fromChild[1]));
+  const FileDescriptor nowhere(open("/dev/null", O_RDWR | O_CLOEXEC));
+  if (!childInput.IsOpen() || !childOutput.IsOpen() || !nowhere.IsOpen())
+    return fail(errno);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, childInput.get(), STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, childOutput.get(), STDOUT_FILENO);
-  // A child started while another is being started must not keep this one's
-  // pipes open: every end is close-on-exec, and the dup2 above clears that
-  // flag on the child's own standard input and output only.
+  for (const int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    posix_spawn_file_actions_adddup2(&actions, nowhere.get(), standard);
+  posix_spawn_file_actions_adddup2(&actions, childInput.get(), requestFd);
+  posix_spawn_file_actions_adddup2(&actions, childOutput.get(), answerFd);
+  // Nothing else of ours: our own descriptors are close-on-exec, and whatever
+  // we were handed without that flag is closed too.
+  posix_spawn_file_actions_addclosefrom_np(&actions, std::max(requestFd, answerFd) + 1);
   const QByteArray path = EncodeFileName(program);
   std::vector<QByteArray> words{path};
   for (const QString& argument : arguments) words.push_back(EncodeFileName(argument));
@@ -71,7 +99,12 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const QString& program,
   for (QByteArray& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+  std::vector<QByteArray> environment = HelperEnvironment();
+  std::vector<char*> envp;
+  for (QByteArray& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  const int spawned =
+      posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0)
     return fail(spawned);

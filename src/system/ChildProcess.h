@@ -13,16 +13,19 @@
 
 namespace vistarel {
 
-// A helper program started beside ours, spoken to over its standard input and
-// output, both pipes that never block us. Nothing here ever waits for the
-// child: a child stuck in the kernel (a dead share) is sent SIGKILL and left
-// behind, and its exit is collected whenever it comes.
+// A helper program started beside ours, spoken to over two pipes that never
+// block us. Nothing here ever waits for the child: a child stuck in the kernel
+// (a dead share) is sent SIGKILL and left behind, and its exit is collected
+// whenever it comes.
 class ChildProcess {
  public:
-  // Starts `program` with `arguments`; its error output is ours. None, with
-  // the errno in `error`, when it cannot be started.
-  static std::unique_ptr<ChildProcess> Start(const QString& program,
-                                             const QStringList& arguments, int* error = nullptr);
+  // Starts `program` with `arguments`. It reads what we send on descriptor
+  // `requestFd` and writes what we receive on `answerFd`; its standard input,
+  // output and error lead to /dev/null, it holds no other descriptor of ours,
+  // and its environment holds the locale and nothing else. None, with the
+  // errno in `error`, when it cannot be started.
+  static std::unique_ptr<ChildProcess> Start(const QString& program, const QStringList& arguments,
+                                             int requestFd, int answerFd, int* error = nullptr);
 
   ChildProcess(pid_t pid, FileDescriptor input, FileDescriptor output);
   ChildProcess(const ChildProcess&) = delete;

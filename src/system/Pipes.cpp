@@ -32,6 +32,10 @@ qsizetype ReadSome(int fd, char* buffer, qsizetype size) {
   }
 }
 
+void CloseDescriptorsFrom(int first) {
+  close_range(unsigned(first), ~0U, 0);
+}
+
 void EndWithParent() {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   std::signal(SIGPIPE, SIG_IGN);

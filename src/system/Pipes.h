@@ -17,4 +17,8 @@ qsizetype ReadSome(int fd, char* buffer, qsizetype size);
 // write rather than die of it.
 void EndWithParent();
 
+// Closes every descriptor from `first` on: a helper holds no descriptor it was
+// not given on purpose.
+void CloseDescriptorsFrom(int first);
+
 }  // namespace vistarel

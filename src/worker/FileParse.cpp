@@ -4,9 +4,12 @@
 
 #include "base/PathHelpers.h"
 #include "system/FileNames.h"
+#include "system/Sandbox.h"
 #include "worker/ShellMediaValues.h"
 
 namespace vistarel {
+
+using namespace Qt::StringLiterals;
 
 FileParser::FileParser(IMediaLibrary& library, QList<MediaQuery> queries)
     : library_(library), queries_(std::move(queries)) {}
@@ -21,8 +24,23 @@ FileParser::LookedUp FileParser::LookUp(const QString& path, const Doing& doing)
 }
 
 MediaAnswers FileParser::Read(const LookedUp& file, const Doing& doing) {
+  MediaAnswers answers;
+  if (refusal_) {
+    answers.stopped = Failure(refusal_->description() + u": "_s + file.path, refusal_->number());
+    return answers;
+  }
   doing(What::Reading, file.path);
-  return ReadMediaAnswers(library_, file.path, file.looked, queries_);
+  try {
+    return ReadMediaAnswers(library_, file.path, file.looked, queries_);
+  } catch (const std::bad_alloc&) {
+    outOfMemory_ = true;
+    answers.stopped = Failure(
+        u"Out of memory: %1 needed more memory than a media reader may use (%2 MB); its media "
+        u"values are left empty."_s.arg(file.path)
+            .arg(kHelperMemoryCap >> 20),
+        failure_number::kOutOfMemory);
+    return answers;
+  }
 }
 
 FolderFacts FileParser::Folder(const LookedUp& file, const Doing& doing) {
@@ -42,7 +60,7 @@ FolderFacts FileParser::Folder(const LookedUp& file, const Doing& doing) {
 QList<SiblingValues> FileParser::Siblings(const FolderFacts& folder, const MediaAnswers& media,
                                           const Doing& doing) {
   QList<SiblingValues> siblings;
-  if (media.noHandle)
+  if (media.noHandle || refusal_ || outOfMemory_)
     return siblings;
   for (const EntryFacts& entry : folder.entries) {
     if (!entry.found || !S_ISREG(entry.status.mode) || !entry.stamp ||

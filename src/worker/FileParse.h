@@ -43,12 +43,19 @@ class FileParser {
   // All four, for a reader in this very process.
   FileAnswer Parse(const QString& path);
 
+  // From now on no file is parsed: each fails with `why`.
+  void RefuseToParse(Failure why) { refusal_ = std::move(why); }
+  // A parse ran out of the memory a helper may use.
+  bool OutOfMemory() const { return outOfMemory_; }
+
  private:
   IMediaLibrary& library_;
   QList<MediaQuery> queries_;
   // Keeps the listings of the folders met last, so that a run over a large
   // folder lists it once.
   FolderFactsGatherer folders_;
+  std::optional<Failure> refusal_;
+  bool outOfMemory_ = false;
 };
 
 }  // namespace vistarel

@@ -51,8 +51,15 @@ class ProgressWords final : public CallWatch {
 
 }  // namespace
 
-RequestServer::RequestServer(IMediaLibrary& library, Send send)
-    : parser_(library), send_(std::move(send)) {}
+RequestServer::RequestServer(IMediaLibrary& library, Send send, const Sandbox& sandbox)
+    : parser_(library), send_(std::move(send)) {
+  if (!sandbox.filtered) {
+    parser_.RefuseToParse(Failure(
+        u"The media reader could not shut itself in (%1), so it reads no file"_s.arg(
+            sandbox.whyNotFiltered),
+        failure_number::kPermissionDenied));
+  }
+}
 
 RequestServer::~RequestServer() = default;
 
@@ -173,17 +180,20 @@ void RequestServer::Write(const Request& request) {
   Say(Kind::Written, request.id, result);
 }
 
-int ServeRequests(int input, int output, IMediaLibrary& library) {
+int ServeRequests(int input, int output, IMediaLibrary& library, const Sandbox& sandbox) {
   if (!WriteAll(output, Hello()))
     return 1;
   ProgressWords progress(output);
   const ScopedCallWatch watching(progress);
 
   bool sent = true;
-  RequestServer server(library, [&](const QByteArray& message) {
-    sent = sent && WriteAll(output, message);
-    progress.Said();
-  });
+  RequestServer server(
+      library,
+      [&](const QByteArray& message) {
+        sent = sent && WriteAll(output, message);
+        progress.Said();
+      },
+      sandbox);
   FrameReader reader;
   QByteArray chunk(64 * 1024, Qt::Uninitialized);
   for (;;) {
@@ -194,6 +204,10 @@ int ServeRequests(int input, int output, IMediaLibrary& library) {
       server.Serve(*request);
       if (!sent)
         return 1;
+      // A file that wanted more memory than the cap leaves the library in
+      // a state no one knows: a new helper takes the rest, with a fresh one.
+      if (server.OutOfMemory())
+        return 0;
     }
     const qsizetype count = ReadSome(input, chunk.data(), chunk.size());
     if (count <= 0)

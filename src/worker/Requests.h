@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "protocol/Messages.h"
+#include "system/Sandbox.h"
 #include "worker/FileParse.h"
 #include "worker/LinuxFileSystem.h"
 #include "worker/MediaLibrary.h"
@@ -21,10 +22,14 @@ class RequestServer {
  public:
   using Send = std::function<void(const QByteArray& message)>;
 
-  RequestServer(IMediaLibrary& library, Send send);
+  // A reader that could not shut itself in (`sandbox.filtered` false) parses
+  // nothing: each file's media values fail with why.
+  RequestServer(IMediaLibrary& library, Send send, const Sandbox& sandbox = {true, {}, 0, {}, 0});
   ~RequestServer();
 
   void Serve(const helper_message::Request& request);
+  // A parse ran out of the memory a helper may use.
+  bool OutOfMemory() const { return parser_.OutOfMemory(); }
 
  private:
   void Parse(const helper_message::Request& request);
@@ -42,6 +47,6 @@ class RequestServer {
 // The helper's loop: says hello on `output`, then serves each request that
 // comes on `input`, in order, until `input` ends. While it works it says now
 // and then that a system call returned. Returns the process's exit status.
-int ServeRequests(int input, int output, IMediaLibrary& library);
+int ServeRequests(int input, int output, IMediaLibrary& library, const Sandbox& sandbox);
 
 }  // namespace vistarel

@@ -303,8 +303,9 @@ TEST_F(WorkerRun, SameNamedSiblingsAreReadByTheWorkerAndOneThatCrashesItCostsNot
 // A worker ends with the program, even one the program never got to end.
 TEST(MediaWorker, EndsWithTheProgramThatStartedIt) {
   QProcess parent;
-  // The worker waits on a pipe that stays open; its parent is the shell.
-  parent.start(u"sh"_s, {u"-c"_s, u"sleep 60 | \"$0\" & echo $!; exec sleep 60"_s,
+  // The worker waits on a pipe that stays open; its parent is the shell. It
+  // reads on descriptor 3 and answers on 4.
+  parent.start(u"sh"_s, {u"-c"_s, u"sleep 60 | \"$0\" 3<&0 4>&1 & echo $!; exec sleep 60"_s,
                          QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker")});
   // Its number, then its hello: it is at work.
   const QByteArray hello = helper_message::Hello();

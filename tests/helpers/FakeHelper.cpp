@@ -41,7 +41,7 @@ using namespace vistarel::helper_message;
 using namespace Qt::StringLiterals;
 
 void Send(const QByteArray& message) {
-  if (!WriteAll(STDOUT_FILENO, message))
+  if (!WriteAll(kHelperAnswerFd, message))
     _exit(1);
 }
 
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   FrameReader reader;
   char chunk[4096];
   for (;;) {
-    const qsizetype count = ReadSome(STDIN_FILENO, chunk, sizeof chunk);
+    const qsizetype count = ReadSome(kHelperRequestFd, chunk, sizeof chunk);
     if (count <= 0)
       return 0;
     reader.Append(chunk, count);
