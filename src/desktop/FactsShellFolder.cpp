@@ -36,8 +36,8 @@ bool IsMediaColumn(int column) {
 
 class FactsShellFolder final : public IShellFolder {
  public:
-  FactsShellFolder(FolderFacts facts, EntryMediaValues media)
-      : facts_(std::move(facts)), media_(std::move(media)) {}
+  FactsShellFolder(FolderFacts facts, EntryMediaValues media, AccountNames& accounts)
+      : facts_(std::move(facts)), media_(std::move(media)), accounts_(accounts) {}
 
   QString PropertyName(int column) override { return ShellPropertyName(column); }
 
@@ -93,9 +93,9 @@ class FactsShellFolder final : public IShellFolder {
       case kDateAccessed:
         return FileDateText(status.accessedMs);
       case kOwner:
-        return entry.owner;
+        return accounts_.User(status.user);
       case kGroup:
-        return entry.group;
+        return accounts_.Group(status.group);
       case kPermissions:
         return PermissionsText(status.mode);
       case kPerceivedType:
@@ -129,6 +129,7 @@ class FactsShellFolder final : public IShellFolder {
 
   FolderFacts facts_;
   EntryMediaValues media_;
+  AccountNames& accounts_;
   std::map<int, ShellMediaValues> media_values_;
 };
 
@@ -140,10 +141,11 @@ QString ShellPropertyName(int column) {
   return QString::fromUtf16(kPropertyNames[size_t(column)]);
 }
 
-std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMediaValues media) {
+std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMediaValues media,
+                                                   AccountNames& accounts) {
   if (facts.failure)
     throw *facts.failure;
-  return std::make_unique<FactsShellFolder>(std::move(facts), std::move(media));
+  return std::make_unique<FactsShellFolder>(std::move(facts), std::move(media), accounts);
 }
 
 std::unique_ptr<IShellFolder> FactsShell::Namespace(const QString& path,
@@ -159,7 +161,8 @@ std::unique_ptr<IShellFolder> FactsShell::Namespace(const QString& path,
                               [media = answer.media, siblings = answer.siblings](
                                   const EntryFacts& entry) {
                                 return FileAnswer{{}, media, {}, siblings}.MediaValuesOf(entry);
-                              });
+                              },
+                              accounts_);
 }
 
 }  // namespace vistarel

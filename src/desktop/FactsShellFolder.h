@@ -8,6 +8,7 @@
 #include "platform/Shell.h"
 #include "protocol/Facts.h"
 #include "protocol/ShellColumns.h"
+#include "system/Accounts.h"
 
 namespace vistarel {
 
@@ -19,15 +20,22 @@ QString ShellPropertyName(int column);
 using EntryMediaValues = std::function<ShellMediaValues(const EntryFacts& entry)>;
 
 // The shell folder of facts gathered elsewhere: its entries' property values
-// are those facts turned into the texts the user reads. Only the entries the
-// facts were gathered for can be asked; the others fail as entries outside the
-// folder do. Throws the failure of the gathering when the facts carry one.
-std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMediaValues media);
+// are those facts turned into the texts the user reads, owners and groups
+// named by `accounts`. Only the entries the facts were gathered for can be
+// asked; the others fail as entries outside the folder do. Throws the failure
+// of the gathering when the facts carry one.
+std::unique_ptr<IShellFolder> MakeFactsShellFolder(FolderFacts facts, EntryMediaValues media,
+                                                   AccountNames& accounts);
 
 // The desktop shell of the window: a run's folder as its media worker found it.
+// The names of owners and groups are looked up here, once per id: the workers,
+// shut in, may not ask a directory daemon (sssd, systemd-userdb) for them.
 class FactsShell final : public IShell {
  public:
   std::unique_ptr<IShellFolder> Namespace(const QString& path, const FileAnswer& answer) override;
+
+ private:
+  AccountNames accounts_;
 };
 
 }  // namespace vistarel

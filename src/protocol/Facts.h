@@ -54,8 +54,6 @@ struct EntryFacts {
   std::optional<FileStamp> stamp;
   std::optional<int> attributes;  // none when they could not be read
   QString mimeType;
-  QString owner;
-  QString group;
   QString tags;  // the desktop's extended attributes
   QString rating;
   QString originUrl;

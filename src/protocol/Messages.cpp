@@ -136,14 +136,14 @@ QDataStream& operator>>(QDataStream& in, FileFacts& facts) {
 QDataStream& operator<<(QDataStream& out, const EntryFacts& entry) {
   return out << qint32(entry.item) << entry.name << entry.displayName << entry.found
              << entry.isLink << entry.status << entry.stamp << entry.attributes << entry.mimeType
-             << entry.owner << entry.group << entry.tags << entry.rating << entry.originUrl
+             << entry.tags << entry.rating << entry.originUrl
              << entry.comment << entry.linkTarget;
 }
 
 QDataStream& operator>>(QDataStream& in, EntryFacts& entry) {
   qint32 item = 0;
   in >> item >> entry.name >> entry.displayName >> entry.found >> entry.isLink >> entry.status >>
-      entry.stamp >> entry.attributes >> entry.mimeType >> entry.owner >> entry.group >>
+      entry.stamp >> entry.attributes >> entry.mimeType >>
       entry.tags >> entry.rating >> entry.originUrl >> entry.comment >> entry.linkTarget;
   entry.item = item;
   return in;

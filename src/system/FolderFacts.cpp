@@ -165,8 +165,6 @@ EntryFacts FolderFactsGatherer::EntryOf(const Listing& listing, int item,
     facts.mimeType = known != nullptr && !known->mimeType.isEmpty()
                          ? known->mimeType
                          : MimeTypeName(path, encoded, facts.status.mode);
-    facts.owner = accounts_.User(facts.status.user);
-    facts.group = accounts_.Group(facts.status.group);
     if (facts.isLink)
       facts.linkTarget = LinkTarget(encoded);
   }

@@ -11,7 +11,6 @@
 #include "base/Failure.h"
 #include "protocol/Facts.h"
 #include "protocol/FileStamp.h"
-#include "system/Accounts.h"
 #include "system/DirectoryListing.h"
 #include "system/FileFacts.h"
 
@@ -59,7 +58,6 @@ class FolderFactsGatherer {
 
   FolderLister lister_;
   std::list<std::shared_ptr<const Listing>> recent_;
-  AccountNames accounts_;
 };
 
 }  // namespace vistarel

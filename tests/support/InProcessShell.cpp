@@ -28,7 +28,7 @@ class InProcessShellFolder final : public IShellFolder {
           return *kept;
       }
       return media_.Parse(path);
-    });
+    }, accounts_);
     return named_->ItemsNamed(name);
   }
   QString GetDetailsOf(int item, int column) override { return Named().GetDetailsOf(item, column); }
@@ -45,6 +45,7 @@ class InProcessShellFolder final : public IShellFolder {
   int itemCount_;
   FolderFactsGatherer& gatherer_;
   IShellMediaSource& media_;
+  AccountNames accounts_;
   std::unique_ptr<IShellFolder> named_;
 };
 
