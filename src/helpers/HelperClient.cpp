@@ -19,6 +19,10 @@ constexpr int kDeathsBeforeHelloLimit = 3;
 // How long helpers that stalled beside one given up get to show progress: the
 // kernel lets those it held behind it go once it ends, if it ends.
 constexpr qint64 kSpareMs = 2000;
+// What a helper may say besides its answers, between two of them: notes of
+// what it starts on and of calls that returned. A helper that says more
+// floods the window, and is ended.
+constexpr qsizetype kMostChatter = 4 << 20;
 
 StallPlace PlaceOfActivity(const Activity& activity) {
   switch (activity.what) {
@@ -94,7 +98,7 @@ bool HelperClient::StuckBefore(HelperClient& other) {
 
 void HelperClient::RestartStallClock() {
   if (process_ != nullptr)
-    process_->RestartStallClock();
+    process_->MarkProgress();
 }
 
 void HelperClient::GiveUpStalled() {
@@ -122,6 +126,7 @@ bool HelperClient::StartHelper() {
   QString why;
   process_ = HelperProcess::Start(command_, &why);
   greeted_ = false;
+  chatter_ = 0;
   if (process_ == nullptr) {
     HelperLoss loss;
     loss.why = HelperLoss::Why::CannotStart;
@@ -147,7 +152,11 @@ void HelperClient::Service() {
   serving->Flush();
   for (QByteArray& body : serving->Receive()) {
     std::optional<Answer> answer = DecodeAnswer(body);
-    if (!answer) {
+    if (answer && (answer->kind == Kind::Progress || answer->kind == Kind::Doing))
+      chatter_ += body.size();
+    else
+      chatter_ = 0;
+    if (!answer || chatter_ > kMostChatter) {
       HelperLoss loss;
       loss.why = greeted_ ? HelperLoss::Why::BrokeProtocol : HelperLoss::Why::NotOurs;
       if (greeted_)
@@ -156,11 +165,16 @@ void HelperClient::Service() {
         Break(std::move(loss));
       return;
     }
+    serving->MarkProgress();
     Handle(std::move(*answer));
     if (process_.get() != serving)
       return;  // it was ended: the rest of what it said counts for nothing
   }
-  if (serving->HasEnded()) {
+  if (serving->BrokeFraming()) {
+    HelperLoss loss;
+    loss.why = HelperLoss::Why::BrokeProtocol;
+    EndHelper(std::move(loss));
+  } else if (serving->HasEnded()) {
     HelperLoss loss;
     loss.why = HelperLoss::Why::Ended;
     loss.how = serving->HowItEnded();

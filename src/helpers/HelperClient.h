@@ -152,6 +152,7 @@ class HelperClient final : public QObject {
   std::optional<HelperLoss> broken_;
   bool settled_ = false;  // a request settled since Settled was last said
   bool gently_ = false;
+  qsizetype chatter_ = 0;  // bytes of notes since its last answer
   // While a lost helper's requests go to the next one, what the owner asks
   // waits here.
   bool holding_ = false;

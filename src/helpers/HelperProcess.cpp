@@ -65,16 +65,14 @@ QList<QByteArray> HelperProcess::Receive() {
   if (givenUp_ || outputEnded_)
     return messages;
   QByteArray bytes;
-  if (!child_->Receive(bytes)) {
+  if (!child_->Receive(bytes, kMaxFrame)) {
     // Its exit follows its output's end at once; it is collected when it has.
     outputEnded_ = true;
     readNotifier_->setEnabled(false);
     writeNotifier_->setEnabled(false);
   }
-  if (!bytes.isEmpty()) {
-    MarkProgress();
-    reader_.Append(bytes);
-  }
+  received_ += quint64(bytes.size());
+  reader_.Append(bytes);
   while (std::optional<QByteArray> body = reader_.Next()) messages.append(std::move(*body));
   return messages;
 }
@@ -97,6 +95,13 @@ int HelperProcess::InputFd() const {
   return child_->InputFd();
 }
 
+std::optional<quint64> HelperProcess::FileBytes() const {
+  const std::optional<quint64> moved = BytesMoved(child_->pid());
+  if (!moved)
+    return std::nullopt;
+  return *moved - received_ - child_->BytesSent();
+}
+
 qint64 HelperProcess::pid() const {
   return child_->pid();
 }
@@ -109,16 +114,16 @@ void HelperProcess::SetBusy(bool busy) {
 
 void HelperProcess::MarkProgress() {
   sinceProgress_.start();
-  bytesMoved_ = BytesMoved(child_->pid());
+  fileBytes_ = FileBytes();
 }
 
 qint64 HelperProcess::MsWithoutProgress() {
   if (!busy_ || HasEnded())
     return 0;
   // A read or write that keeps going is progress, though it says nothing.
-  const std::optional<quint64> now = BytesMoved(child_->pid());
-  if (now != bytesMoved_) {
-    bytesMoved_ = now;
+  const std::optional<quint64> now = FileBytes();
+  if (now != fileBytes_) {
+    fileBytes_ = now;
     sinceProgress_.start();
     return 0;
   }

@@ -42,9 +42,11 @@ class HelperProcess final : public QObject {
 
   // Queues a whole message; it goes out as the pipe takes it.
   void Send(const QByteArray& message);
-  // Reads what the helper has said so far and hands out its whole messages,
-  // in order. Never waits.
+  // Reads what the helper has said so far, up to a frame's worth at a time,
+  // and hands out its whole messages, in order. Never waits.
   QList<QByteArray> Receive();
+  // It sent a frame larger than any message of ours.
+  bool BrokeFraming() const { return reader_.IsBroken(); }
   // True once it has ended: it exited or died and its end was collected, or it
   // was given up.
   bool HasEnded() const;
@@ -62,13 +64,15 @@ class HelperProcess final : public QObject {
   void Flush();
 
   // The stall clock runs while the helper has work; giving it work after a
-  // rest starts the clock anew.
+  // rest starts the clock anew. What it says is progress as its client
+  // judges it; reading and writing files is progress too, though it says
+  // nothing (its talk with us on its pipes is not).
   void SetBusy(bool busy);
   bool IsBusy() const { return busy_; }
   // How long it has been busy without progress; 0 while it rests.
   qint64 MsWithoutProgress();
-  // Starts the stall clock anew, as if it had just made progress.
-  void RestartStallClock() { MarkProgress(); }
+  // Starts the stall clock anew: it made progress.
+  void MarkProgress();
   // True when it is running on a processor just now (a loop), rather than
   // waiting for the disk or a share.
   bool IsComputing() const;
@@ -84,7 +88,8 @@ class HelperProcess final : public QObject {
 
  private:
   explicit HelperProcess(std::unique_ptr<ChildProcess> child);
-  void MarkProgress();
+  // Bytes it read and wrote, but for its talk with us.
+  std::optional<quint64> FileBytes() const;
 
   std::unique_ptr<ChildProcess> child_;
   QSocketNotifier* readNotifier_ = nullptr;
@@ -94,7 +99,8 @@ class HelperProcess final : public QObject {
   bool givenUp_ = false;
   bool busy_ = false;
   QElapsedTimer sinceProgress_;
-  std::optional<quint64> bytesMoved_;
+  std::optional<quint64> fileBytes_;
+  quint64 received_ = 0;
 };
 
 }  // namespace vistarel

@@ -14,7 +14,14 @@ QByteArray Framed(const QByteArray& body) {
   return message + body;
 }
 
+void FrameReader::Append(const char* bytes, qsizetype size) {
+  if (!broken_)
+    pending_.append(bytes, size);
+}
+
 std::optional<QByteArray> FrameReader::Next() {
+  if (broken_)
+    return std::nullopt;
   const qsizetype left = pending_.size() - read_;
   if (left < kFrame) {
     // Handed-out bytes go once the reader is idle, not after every message:
@@ -24,6 +31,12 @@ std::optional<QByteArray> FrameReader::Next() {
     return std::nullopt;
   }
   const auto length = qsizetype(qFromBigEndian<quint32>(pending_.constData() + read_));
+  if (length > kMaxFrame) {
+    broken_ = true;
+    pending_.clear();
+    read_ = 0;
+    return std::nullopt;
+  }
   if (left - kFrame < length) {
     pending_.remove(0, read_);
     read_ = 0;

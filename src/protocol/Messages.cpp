@@ -3,6 +3,8 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <algorithm>
+
 #include "protocol/Framing.h"
 
 namespace vistarel {
@@ -77,7 +79,8 @@ QDataStream& operator>>(QDataStream& in, ListedFile& file);
 QDataStream& operator<<(QDataStream& out, const SiblingValues& sibling);
 QDataStream& operator>>(QDataStream& in, SiblingValues& sibling);
 
-// Lists of our own records: Qt's list operators cannot see the operators of
+// Lists, read without trusting their count (Qt's own list operators reserve
+// room for whatever count they read), and of records whose operators are in
 // this file.
 template <class T>
 struct ListOf {
@@ -95,11 +98,17 @@ QDataStream& operator<<(QDataStream& out, ConstListOf<T> items) {
   return out;
 }
 
+// Each item takes a byte at least: a count beyond what is left is a lie, and
+// nothing is made for it.
 template <class T>
 QDataStream& operator>>(QDataStream& in, ListOf<T> items) {
   qint32 count = 0;
   in >> count;
   items.list.clear();
+  if (count < 0 || (in.device() != nullptr && count > in.device()->bytesAvailable())) {
+    in.setStatus(QDataStream::ReadCorruptData);
+    return in;
+  }
   for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) in >> items.list.emplace_back();
   return in;
 }
@@ -173,12 +182,14 @@ QDataStream& operator>>(QDataStream& in, ShellMediaValues& values) {
 }
 
 QDataStream& operator<<(QDataStream& out, const MediaAnswers& answers) {
-  return out << answers.noHandle << answers.stopped << answers.opened << answers.values
+  return out << answers.noHandle << answers.stopped << answers.opened
+             << ConstListOf<QString>{answers.values}
              << answers.shell << answers.identity;
 }
 
 QDataStream& operator>>(QDataStream& in, MediaAnswers& answers) {
-  return in >> answers.noHandle >> answers.stopped >> answers.opened >> answers.values >>
+  return in >> answers.noHandle >> answers.stopped >> answers.opened >>
+         ListOf<QString>{answers.values} >>
          answers.shell >> answers.identity;
 }
 
@@ -223,10 +234,10 @@ QDataStream& operator>>(QDataStream& in, FolderLookup& lookup) {
 }
 
 QDataStream& operator<<(QDataStream& out, const Names& names) {
-  return out << names.failure << names.names;
+  return out << names.failure << ConstListOf<QString>{names.names};
 }
 QDataStream& operator>>(QDataStream& in, Names& names) {
-  return in >> names.failure >> names.names;
+  return in >> names.failure >> ListOf<QString>{names.names};
 }
 
 QDataStream& operator<<(QDataStream& out, const ListedFile& file) {
@@ -294,7 +305,7 @@ QByteArray Encode(const Request& request) {
         out << request.pattern << qint32(request.mask);
         break;
       case Kind::GetAttributesOfMany:
-        out << request.paths;
+        out << ConstListOf<QString>{request.paths};
         break;
       case Kind::Parse:
         out << request.withMedia << request.withFolder;
@@ -349,7 +360,7 @@ std::optional<Request> DecodeRequest(const QByteArray& body) {
       break;
     }
     case Kind::GetAttributesOfMany:
-      in >> request.paths;
+      in >> ListOf<QString>{request.paths};
       break;
     case Kind::Parse:
       in >> request.withMedia >> request.withFolder;
@@ -372,6 +383,81 @@ std::optional<Request> DecodeRequest(const QByteArray& body) {
     return std::nullopt;
   return request;
 }
+
+namespace {
+
+// A text longer than any a file or folder gives is no answer of ours.
+constexpr qsizetype kMaxText = 64 * 1024;
+
+bool Short(const QString& text) {
+  return text.size() <= kMaxText;
+}
+bool Short(const std::optional<Failure>& failure) {
+  return !failure || Short(failure->description());
+}
+bool Short(const QStringList& texts) {
+  return std::all_of(texts.begin(), texts.end(), [](const QString& text) { return Short(text); });
+}
+bool Short(const ShellMediaValues& values) {
+  return std::all_of(values.begin(), values.end(), [](const QString& text) { return Short(text); });
+}
+
+bool Fits(const FileFacts& facts) {
+  return Short(facts.failure) && Short(facts.drive) && Short(facts.mimeType);
+}
+
+bool Fits(const MediaAnswers& media) {
+  return Short(media.noHandle) && Short(media.stopped) && Short(media.values) &&
+         Short(media.shell);
+}
+
+bool Fits(const EntryFacts& entry, int itemCount) {
+  return entry.item >= 0 && entry.item < itemCount && Short(entry.name) &&
+         Short(entry.displayName) && Short(entry.mimeType) && Short(entry.tags) &&
+         Short(entry.rating) && Short(entry.originUrl) && Short(entry.comment) &&
+         Short(entry.linkTarget);
+}
+
+bool Fits(const FolderFacts& folder) {
+  return Short(folder.failure) && Short(folder.folder) && Short(folder.lowerName) &&
+         folder.itemCount >= 0 && folder.entries.size() <= folder.itemCount &&
+         std::all_of(folder.entries.begin(), folder.entries.end(),
+                     [&](const EntryFacts& entry) { return Fits(entry, folder.itemCount); });
+}
+
+// Every field of an answer within what a helper of ours could say.
+bool Fits(const Answer& answer) {
+  return std::visit(
+      [&](const auto& value) {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, quint32>) {
+          return answer.id == 0;
+        } else if constexpr (std::is_same_v<T, Activity>) {
+          return answer.id == 0 && !value.path.isEmpty() && Short(value.path);
+        } else if constexpr (std::is_same_v<T, FileFacts> || std::is_same_v<T, MediaAnswers> ||
+                             std::is_same_v<T, FolderFacts>) {
+          return Fits(value);
+        } else if constexpr (std::is_same_v<T, QList<SiblingValues>>) {
+          return std::all_of(value.begin(), value.end(), [](const SiblingValues& sibling) {
+            return sibling.item >= 0 && Short(sibling.values);
+          });
+        } else if constexpr (std::is_same_v<T, FolderLookup>) {
+          return Short(value.failure) && Short(value.attributesFailure);
+        } else if constexpr (std::is_same_v<T, Names>) {
+          return Short(value.failure) && Short(value.names);
+        } else if constexpr (std::is_same_v<T, FileList>) {
+          return Short(value.failure) &&
+                 std::all_of(value.files.begin(), value.files.end(), [](const ListedFile& file) {
+                   return Short(file.name) && Short(file.failure);
+                 });
+        } else {
+          return Short(value.failure);
+        }
+      },
+      answer.payload);
+}
+
+}  // namespace
 
 std::optional<Answer> DecodeAnswer(const QByteArray& body) {
   QDataStream in(body);
@@ -419,7 +505,7 @@ std::optional<Answer> DecodeAnswer(const QByteArray& body) {
     default:
       return std::nullopt;
   }
-  if (in.status() != QDataStream::Ok || !in.atEnd())
+  if (in.status() != QDataStream::Ok || !in.atEnd() || !Fits(answer))
     return std::nullopt;
   return answer;
 }

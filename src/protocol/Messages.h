@@ -119,7 +119,9 @@ QByteArray Progress();
 // `startedNs`: now, on the system's monotonic clock.
 QByteArray Doing(Activity::What what, const QString& path, qint64 startedNs);
 
-// Message bodies, frame taken off; nothing for a body that is not such a message.
+// Message bodies, frame taken off; nothing for a body that is not such a
+// message, or whose fields are beyond what a helper of ours could say (a text
+// longer than 64 Ki characters, an entry outside its folder's count, ...).
 std::optional<Request> DecodeRequest(const QByteArray& body);
 std::optional<Answer> DecodeAnswer(const QByteArray& body);
 

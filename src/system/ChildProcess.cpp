@@ -139,22 +139,25 @@ bool ChildProcess::Flush() {
       return errno == EAGAIN;
     }
     unsent_.remove(0, written);
+    sent_ += quint64(written);
   }
   return true;
 }
 
-bool ChildProcess::Receive(QByteArray& into) {
+bool ChildProcess::Receive(QByteArray& into, qsizetype most) {
   char chunk[64 * 1024];
-  for (;;) {
-    const ssize_t count = read(output_.get(), chunk, sizeof chunk);
+  for (qsizetype got = 0; got < most;) {
+    const ssize_t count = read(output_.get(), chunk, size_t(std::min<qsizetype>(sizeof chunk, most - got)));
     if (count > 0) {
       into.append(chunk, count);
+      got += count;
       continue;
     }
     if (count < 0 && errno == EINTR)
       continue;
     return count < 0 && errno == EAGAIN;
   }
+  return true;
 }
 
 void ChildProcess::Kill() {

@@ -43,13 +43,15 @@ class ChildProcess {
   // Queues the bytes and sends what the pipe takes now; false when the child
   // no longer reads its input.
   bool Send(const QByteArray& bytes);
+  // The bytes that went to the child, all told.
+  quint64 BytesSent() const { return sent_; }
   // Sends what is queued, as far as the pipe takes it now.
   bool Flush();
   bool HasUnsent() const { return !unsent_.isEmpty(); }
 
-  // Appends what the child has written so far; false once its output has
-  // ended (it exited, or closed it).
-  bool Receive(QByteArray& into);
+  // Appends what the child has written so far, at most `most` bytes; false
+  // once its output has ended (it exited, or closed it).
+  bool Receive(QByteArray& into, qsizetype most);
 
   void Kill();
   // The child's wait status once it has ended; none while it runs. Never waits.
@@ -64,6 +66,7 @@ class ChildProcess {
   FileDescriptor input_;
   FileDescriptor output_;
   QByteArray unsent_;
+  quint64 sent_ = 0;
   std::optional<int> status_;
   bool gently_ = false;
 };

@@ -20,6 +20,7 @@ TEST(HelperMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   file.remote = true;
   FolderFacts folder;
   folder.failure = Failure(u"no folder"_s, 76);
+  folder.itemCount = 8;
   EntryFacts entry;
   entry.item = 7;
   entry.name = path.mid(3);
@@ -103,6 +104,48 @@ TEST(HelperMessages, CarryEveryFieldAndNamesThatAreNotUtf8) {
   // A body cut short, or of a kind no one sends, is no message.
   EXPECT_FALSE(DecodeAnswer(Encode(Answer{Kind::ParsedMedia, 1, answers}).mid(4).chopped(1)));
   EXPECT_FALSE(DecodeRequest(Hello().mid(4)));
+}
+
+// A helper's bytes are a stranger's: whatever lies beyond what a helper of
+// ours could say is no message, and costs the window nothing to find out.
+TEST(HelperMessages, RefuseWhatNoHelperOfOursCouldSay) {
+  const auto body = [](const QByteArray& message) { return message.mid(4); };
+  FolderFacts outside;
+  outside.itemCount = 2;
+  outside.entries.append(EntryFacts{});
+  outside.entries[0].item = 2;
+  FileFacts longText;
+  longText.mimeType = QString(64 * 1024 + 1, u'x');
+  MediaAnswers manyValues;
+  manyValues.values = QStringList(3, u"v"_s);
+  // The count of the values, a 32-bit number after the two failures and the
+  // flag, claims two thousand million.
+  QByteArray lyingCount = body(Encode(Answer{Kind::ParsedMedia, 1, manyValues}));
+  lyingCount.replace(lyingCount.indexOf(QByteArray::fromHex("00000003")), 4,
+                     QByteArray::fromHex("7fffffff"));
+  const struct {
+    const char* what;
+    QByteArray body;
+  } refused[] = {
+      {"an entry outside its folder", body(Encode(Answer{Kind::ParsedFolder, 1, outside}))},
+      {"a text past the bound", body(Encode(Answer{Kind::ParsedFile, 1, longText}))},
+      {"a note with a request's id", body(Encode(Answer{Kind::Progress, 9, std::monostate{}}))},
+      {"a note of no place", body(Doing(Activity::What::Reading, {}, 1))},
+      {"a count no bytes could hold", lyingCount},
+      {"a kind no one sends", QByteArray::fromHex("63") + body(Progress()).mid(1)},
+  };
+  for (const auto& each : refused)
+    EXPECT_FALSE(DecodeAnswer(each.body)) << each.what;
+  EXPECT_TRUE(DecodeAnswer(body(Encode(Answer{Kind::ParsedMedia, 1, manyValues}))));
+
+  // A frame that claims more than any message breaks the stream for good.
+  FrameReader reader;
+  reader.Append(Progress() + QByteArray::fromHex("7fffffff") + QByteArray(100, 'x'));
+  EXPECT_TRUE(reader.Next());
+  EXPECT_FALSE(reader.Next());
+  EXPECT_TRUE(reader.IsBroken());
+  reader.Append(Progress());
+  EXPECT_FALSE(reader.Next());
 }
 
 }  // namespace
