@@ -71,6 +71,7 @@ class SaveToShare : public RunFixture {
       for (const qint64 pid : ChildrenWith(QCoreApplication::applicationPid(), "--write")) {
         if (WaitingIn(pid) == SYS_write) {
           writer = pid;
+          poll->stop();
           poll->deleteLater();
           action();
           return;
