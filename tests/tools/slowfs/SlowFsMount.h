@@ -1,7 +1,8 @@
 #pragma once
 
-// Mounts slowfs (a read-only FUSE mirror where every read() takes the delay,
-// and where reads of files named "*stall*" never answer) for the life of an
+// Mounts slowfs (a FUSE mirror, read-only unless "--writable" is among the
+// further arguments, where every read() and write() takes the delay, and where
+// reads and writes of files named "*stall*" never answer) for the life of an
 // object, so that a test can point the program at a slow or stalled disk:
 //
 //   SlowFsMount mount(VISTAREL_SLOWFS, source, mountPoint, 300);
@@ -55,7 +56,7 @@ class SlowFsMount {
   // Mounts `source` on `mountPoint` (made when missing) with reads delayed by
   // `delayMs`, and waits until the mount is live or `timeout` has passed.
   // `more` are further slowfs arguments: "--op-delay-ms", "2" for a share's
-  // round trip on every call, "--stuck-when-killed".
+  // round trip on every call, "--stuck-when-killed", "--writable".
   SlowFsMount(const std::string& slowfs, const std::string& source, std::string mountPoint,
               int delayMs = 300, std::chrono::milliseconds timeout = std::chrono::seconds(10),
               const std::vector<std::string>& more = {})

@@ -1,21 +1,24 @@
 /*
- * slowfs: mirrors a folder read-only through FUSE and plays a slow or stalled
- * disk, so that tests can see how the program copes with reads that take long
- * or never end.
+ * slowfs: mirrors a folder through FUSE and plays a slow or stalled disk, so
+ * that tests can see how the program copes with reads and writes that take
+ * long or never end.
  *
  *   slowfs <source-folder> <mount-point> [--delay-ms N] [--op-delay-ms N]
- *          [--stuck-when-killed] [FUSE options]
+ *          [--stuck-when-killed] [--writable] [FUSE options]
  *
- * Every read answers only after N milliseconds (--delay-ms, 300 by default);
- * every other call too with --op-delay-ms (a network share's round trip). A
- * read of a file whose name contains "stall" never answers, nor does a look-up
- * of a name that contains "deadstat", nor a listing of a folder whose name
- * contains "deadlist" (a share that stopped). A look-up of a name that contains
- * "denied" is refused, as a share refuses what the user may not see. A call
- * that never answers ends
- * when slowfs exits, or, unless --stuck-when-killed, when its caller is being
- * killed; with --stuck-when-killed a killed caller stays stuck in the kernel
- * until slowfs ends, as over a hard-mounted dead share.
+ * The mirror is read-only unless --writable: then files can be created,
+ * written, truncated, renamed, removed, flushed, synced and have their mode
+ * and times set, all in the source folder, as a share that takes writes.
+ * Every read, and every write, answers only after N milliseconds (--delay-ms,
+ * 300 by default); every other call too with --op-delay-ms (a network share's
+ * round trip). A read or write of a file whose name contains "stall" never
+ * answers, nor does a look-up of a name that contains "deadstat", nor a
+ * listing of a folder whose name contains "deadlist" (a share that stopped).
+ * A look-up of a name that contains "denied" is refused, as a share refuses
+ * what the user may not see. A call that never answers ends when slowfs
+ * exits, or, unless --stuck-when-killed, when its caller is being killed;
+ * with --stuck-when-killed a killed caller stays stuck in the kernel until
+ * slowfs ends, as over a hard-mounted dead share.
  */
 #define FUSE_USE_VERSION 31
 #define _GNU_SOURCE
@@ -41,6 +44,7 @@ static const char* source_root; /* absolute, so that daemonizing (cd /) does not
 static unsigned delay_ms = 300;
 static unsigned op_delay_ms = 0;
 static int stuck_when_killed = 0;
+static int writable = 0;
 
 /* The path in the source folder of a path in the file system ("/a/b"). */
 static int source_path(const char* path, char* out) {
@@ -157,19 +161,34 @@ static int slowfs_readdir(const char* path, void* buffer, fuse_fill_dir_t fill, 
 }
 
 static int slowfs_open(const char* path, struct fuse_file_info* fi) {
-  if ((fi->flags & O_ACCMODE) != O_RDONLY)
+  if (!writable && (fi->flags & O_ACCMODE) != O_RDONLY)
     return -EROFS;
   sleep_ms(op_delay_ms);
   char real[PATH_MAX];
   int error = source_path(path, real);
   if (error != 0)
     return error;
-  int fd = open(real, O_RDONLY);
+  /* The kernel has made O_CREAT and O_TRUNC calls of their own. */
+  int fd = open(real, fi->flags & ~(O_CREAT | O_EXCL | O_TRUNC | O_NOCTTY));
   if (fd < 0)
     return -errno;
   fi->fh = (uint64_t)fd;
-  /* Past the page cache: each read() of the reader is a read here, delayed
-   * on its own, and a second read of a file is as slow as the first. */
+  /* Past the page cache: each read() or write() of the caller is one here,
+   * delayed on its own, and a second read of a file is as slow as the first. */
+  fi->direct_io = 1;
+  return 0;
+}
+
+static int slowfs_create(const char* path, mode_t mode, struct fuse_file_info* fi) {
+  sleep_ms(op_delay_ms);
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  int fd = open(real, fi->flags | O_CREAT, mode);
+  if (fd < 0)
+    return -errno;
+  fi->fh = (uint64_t)fd;
   fi->direct_io = 1;
   return 0;
 }
@@ -181,6 +200,88 @@ static int slowfs_read(const char* path, char* buffer, size_t size, off_t offset
   sleep_ms(delay_ms > op_delay_ms ? delay_ms : op_delay_ms);
   ssize_t count = pread((int)fi->fh, buffer, size, offset);
   return count < 0 ? -errno : (int)count;
+}
+
+static int slowfs_write(const char* path, const char* buffer, size_t size, off_t offset,
+                        struct fuse_file_info* fi) {
+  if (name_has(path, "stall"))
+    return stall();
+  sleep_ms(delay_ms > op_delay_ms ? delay_ms : op_delay_ms);
+  ssize_t count = pwrite((int)fi->fh, buffer, size, offset);
+  return count < 0 ? -errno : (int)count;
+}
+
+static int slowfs_truncate(const char* path, off_t size, struct fuse_file_info* fi) {
+  sleep_ms(op_delay_ms);
+  if (fi != NULL)
+    return ftruncate((int)fi->fh, size) == 0 ? 0 : -errno;
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  return truncate(real, size) == 0 ? 0 : -errno;
+}
+
+static int slowfs_rename(const char* from, const char* to, unsigned int flags) {
+  sleep_ms(op_delay_ms);
+  char real_from[PATH_MAX];
+  char real_to[PATH_MAX];
+  int error = source_path(from, real_from);
+  if (error == 0)
+    error = source_path(to, real_to);
+  if (error != 0)
+    return error;
+  return renameat2(AT_FDCWD, real_from, AT_FDCWD, real_to, flags) == 0 ? 0 : -errno;
+}
+
+static int slowfs_unlink(const char* path) {
+  sleep_ms(op_delay_ms);
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  return unlink(real) == 0 ? 0 : -errno;
+}
+
+static int slowfs_chmod(const char* path, mode_t mode, struct fuse_file_info* fi) {
+  sleep_ms(op_delay_ms);
+  if (fi != NULL)
+    return fchmod((int)fi->fh, mode) == 0 ? 0 : -errno;
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  return chmod(real, mode) == 0 ? 0 : -errno;
+}
+
+static int slowfs_utimens(const char* path, const struct timespec times[2],
+                          struct fuse_file_info* fi) {
+  sleep_ms(op_delay_ms);
+  if (fi != NULL)
+    return futimens((int)fi->fh, times) == 0 ? 0 : -errno;
+  char real[PATH_MAX];
+  int error = source_path(path, real);
+  if (error != 0)
+    return error;
+  return utimensat(AT_FDCWD, real, times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : -errno;
+}
+
+/* Called at each close() of the file: what the caller wrote is already in the
+ * source's file, whose own close reports its late failures. */
+static int slowfs_flush(const char* path, struct fuse_file_info* fi) {
+  (void)path;
+  sleep_ms(op_delay_ms);
+  int copy = dup((int)fi->fh);
+  if (copy < 0)
+    return -errno;
+  return close(copy) == 0 ? 0 : -errno;
+}
+
+static int slowfs_fsync(const char* path, int data_only, struct fuse_file_info* fi) {
+  (void)path;
+  sleep_ms(op_delay_ms);
+  int result = data_only ? fdatasync((int)fi->fh) : fsync((int)fi->fh);
+  return result == 0 ? 0 : -errno;
 }
 
 static int slowfs_getxattr(const char* path, const char* name, char* value, size_t size) {
@@ -209,7 +310,7 @@ static int slowfs_release(const char* path, struct fuse_file_info* fi) {
   return 0;
 }
 
-static const struct fuse_operations operations = {
+static const struct fuse_operations read_only_operations = {
     .getattr = slowfs_getattr,
     .readlink = slowfs_readlink,
     .open = slowfs_open,
@@ -221,10 +322,32 @@ static const struct fuse_operations operations = {
     .init = slowfs_init,
 };
 
+/* The same, and the calls that change the source folder. */
+static const struct fuse_operations writable_operations = {
+    .getattr = slowfs_getattr,
+    .readlink = slowfs_readlink,
+    .open = slowfs_open,
+    .read = slowfs_read,
+    .release = slowfs_release,
+    .readdir = slowfs_readdir,
+    .getxattr = slowfs_getxattr,
+    .listxattr = slowfs_listxattr,
+    .init = slowfs_init,
+    .create = slowfs_create,
+    .write = slowfs_write,
+    .truncate = slowfs_truncate,
+    .rename = slowfs_rename,
+    .unlink = slowfs_unlink,
+    .chmod = slowfs_chmod,
+    .utimens = slowfs_utimens,
+    .flush = slowfs_flush,
+    .fsync = slowfs_fsync,
+};
+
 static int usage(const char* program) {
   fprintf(stderr,
           "usage: %s <source-folder> <mount-point> [--delay-ms N] [--op-delay-ms N]\n"
-          "       [--stuck-when-killed] [FUSE options, e.g. -f]\n",
+          "       [--stuck-when-killed] [--writable] [FUSE options, e.g. -f]\n",
           program);
   return 2;
 }
@@ -258,6 +381,8 @@ int main(int argc, char* argv[]) {
         return usage(argv[0]);
     } else if (strcmp(argv[i], "--stuck-when-killed") == 0) {
       stuck_when_killed = 1;
+    } else if (strcmp(argv[i], "--writable") == 0) {
+      writable = 1;
     } else if (strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       options[option_count++] = argv[i];
       options[option_count++] = argv[++i];
@@ -281,8 +406,9 @@ int main(int argc, char* argv[]) {
   if (strcmp(source_root, "/") == 0)
     source_root = ""; /* paths from FUSE start with their own slash */
 
-  /* FUSE sees: the program, the mount point, read-only, then the options given.
-   * max_idle_threads only quiets a false warning of libfuse 3.14.0. */
+  /* FUSE sees: the program, the mount point, read-only or writable, then the
+   * options given. max_idle_threads only quiets a false warning of libfuse
+   * 3.14.0. */
   char** fuse_argv = calloc((size_t)option_count + 5, sizeof *fuse_argv);
   if (fuse_argv == NULL)
     return 1;
@@ -290,7 +416,10 @@ int main(int argc, char* argv[]) {
   fuse_argv[1] = folders[1];
   fuse_argv[2] = "-o";
   fuse_argv[3] =
-      "ro,default_permissions,fsname=slowfs,subtype=slowfs,max_idle_threads=16,max_threads=256";
+      writable
+          ? "rw,default_permissions,fsname=slowfs,subtype=slowfs,max_idle_threads=16,max_threads=256"
+          : "ro,default_permissions,fsname=slowfs,subtype=slowfs,max_idle_threads=16,max_threads=256";
   memcpy(fuse_argv + 4, options, (size_t)option_count * sizeof *options);
-  return fuse_main(option_count + 4, fuse_argv, &operations, NULL);
+  return fuse_main(option_count + 4, fuse_argv,
+                   writable ? &writable_operations : &read_only_operations, NULL);
 }
