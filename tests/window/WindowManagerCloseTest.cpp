@@ -206,6 +206,34 @@ TEST_F(WindowManagerClose, EndsTheRunThatWaitsForTheWorkersAndTheProgram) {
   }
 }
 
+TEST_F(WindowManagerClose, EndsTheWalkThatFillsTheListAndTheProgram) {
+  // A thousand folders of a file each, each listed quickly by the helper.
+  constexpr int kFolders = 1000;
+  TempTree tree;
+  for (int f = 0; f < kFolders; ++f)
+    tree.File(u"W/f%1/clip.mp4"_s.arg(f, 4, 10, QChar(u'0')));
+  const HelperCommand worker{QStringLiteral(VISTAREL_PROGRAM_DIR "/vistarel-media-worker"), {}};
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    HelperFileSystem fileSystem(worker);
+    Platform platform = fakes.platform();
+    platform.dialogs = &fakes.dialogs;
+    platform.fileSystem = &fileSystem;
+    auto form = std::make_unique<Form1>(platform);
+    form->show();
+
+    // Closed once the walk lists files, with most of the tree still to list.
+    const qint64 ended = CloseWhen(
+        *form, [&] { form->AddAsDropped({tree.Path(u"W"_s)}); },
+        [&] { return form->InputList().Count() > 0; });
+
+    ASSERT_GE(ended, 0) << "try " << attempt << ": the close was lost";
+    EXPECT_LT(ended, 1000) << "try " << attempt;
+    EXPECT_TRUE(form->Pump().IsClosing()) << "try " << attempt;
+    EXPECT_LT(form->InputList().Count(), kFolders / 2)
+        << "try " << attempt << ": the walk went on after the close";
+  }
+}
+
 TEST_F(WindowManagerClose, EndsTheProgramWhileABoxIsUp) {
   // "No files added.": the box of a run over an empty list.
   for (int attempt = 0; attempt < 5; ++attempt) {
