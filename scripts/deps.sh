@@ -5,16 +5,16 @@ VISTAREL_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
   libgtest-dev libgmock-dev
-  libmediainfo0v5 libxlsxwriter-dev libglib2.0-dev
+  libmediainfo0v5 libxlsxwriter-dev libglib2.0-dev libxcb1-dev
   fonts-liberation2
 )
 # What only the tests and benchmarks use: the media library's own command line,
-# ffmpeg-free archive readers, a virtual display, a non-UTF-8 locale and FUSE
-# to play a slow disk; and for the installed program, what builds and checks its
-# Debian package, checks its menu entry and metadata, and launches it as the
-# file managers do (GIO).
+# ffmpeg-free archive readers, a virtual display with a window manager to close
+# the window through, a non-UTF-8 locale and FUSE to play a slow disk; and for
+# the installed program, what builds and checks its Debian package, checks its
+# menu entry and metadata, and launches it as the file managers do (GIO).
 VISTAREL_TEST_PACKAGES=(
-  mediainfo unzip xvfb xauth locales xdotool xclip libxcb1-dev fuse3 libfuse3-dev
+  mediainfo unzip xvfb xauth openbox x11-utils locales xdotool xclip fuse3 libfuse3-dev
   dpkg-dev file lintian desktop-file-utils appstream libglib2.0-bin
 )
 

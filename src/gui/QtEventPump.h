@@ -18,6 +18,7 @@ class QtEventPump final : public IEventPump {
   // then processes what is pending, so that waiting costs no processor time.
   // With an interval of 0 it only processes what is pending.
   void Wait() override;
+  qint64 MillisecondsSinceLastPass() const override { return sinceLastPass_.elapsed(); }
 
   void MarkClosing() { closing_ = true; }
   bool IsClosing() const { return closing_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace vistarel {
 
 // The yield of long handlers: lets the window handle what is pending. Every
@@ -17,6 +19,9 @@ class IEventPump {
   // sleeps until an event comes, or a short while, then processes what is
   // pending. By default a plain yield.
   virtual void Wait() { Yield(); }
+  // How long ago the window last processed its events; 0 for a pump that keeps
+  // no clock.
+  virtual qint64 MillisecondsSinceLastPass() const { return 0; }
 };
 
 // For code that runs without a window: yields do nothing.

@@ -12,6 +12,7 @@
 
 #include "extract/ResultTableModel.h"
 #include "filelist/InputListModel.h"
+#include "gui/CloseRequestFilter.h"
 #include "gui/CommandButton.h"
 #include "gui/FocusRing.h"
 #include "gui/ListView.h"
@@ -151,6 +152,8 @@ void Form1::BuildControls() {
   listView2_->header()->setDefaultSectionSize(Px(ResultTableModel::kDefaultColumnWidth));
 
   splash_ = new Splash(platform_, pump_, this);  // a window of its own, owned by this one
+  // A window manager's close ends the program in every state, a box up included.
+  closeFilter_ = std::make_unique<CloseRequestFilter>(*this);
 
   // Tab order of the design; it starts at the result table, which holds the
   // focus when the window is first shown.

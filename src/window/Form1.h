@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 #include "extract/ResultTableUse.h"
 #include "gui/QtEventPump.h"
@@ -16,6 +17,7 @@ class QPushButton;
 
 namespace vistarel {
 
+class CloseRequestFilter;
 class HandlerGuard;
 class InputListModel;
 class ListView;
@@ -106,6 +108,7 @@ class Form1 final : public QWidget {
   ListView* listView2_ = nullptr;
   ProgressBar* progressBar1_ = nullptr;
   Splash* splash_ = nullptr;
+  std::unique_ptr<CloseRequestFilter> closeFilter_;
 
   int mousePointer_ = 0;
   QCursor handCursor_{Qt::PointingHandCursor};
