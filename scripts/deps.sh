@@ -5,7 +5,7 @@ VISTAREL_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
   libgtest-dev libgmock-dev
-  libmediainfo0v5 libxlsxwriter-dev libglib2.0-dev libxcb1-dev
+  libmediainfo0v5 libxlsxwriter-dev libglib2.0-dev libxcb1-dev libseccomp-dev
   fonts-liberation2
 )
 # What only the tests and benchmarks use: the media library's own command line,
